@@ -1,0 +1,23 @@
+#include "app/window_helpers.h"
+
+void ShowNote(const char* text) { MessageBoxA(nullptr, text, "NOTE!", MB_OK); }
+
+void ResizeToClient(HWND window, const RECT& clientRect) {
+    RECT rect = clientRect;
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+    AdjustWindowRectEx(&rect, style, GetMenu(window) != nullptr, exStyle);
+    MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+void CenterWindow(HWND window) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int x = work.left + ((work.right - work.left) - width) / 2;
+    const int y = work.top + ((work.bottom - work.top) - height) / 2;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -1,0 +1,6 @@
+// Resource identifiers shared by the resource script and the code.
+#pragma once
+
+#define IDD_MAIN_WINDOW 102
+#define IDS_ABOUTBOX 101
+#define IDI_MAIN 128

@@ -1,0 +1,368 @@
+#!/usr/bin/env python3
+"""Runs the Windows build under Wine the way a person uses it.
+
+A WineSession owns everything it starts: a private Wine prefix (created once
+and reused), an Xvfb display when none is given, optionally a private PulseAudio
+daemon with a null sink whose monitor parec records, and the Windows processes.
+Leaving the session (also through an exception) stops all of it.
+
+Command line:
+    harness.py exec [--prefix DIR] [--audio] [--display] -- PROGRAM [ARGS...]
+        runs PROGRAM under Wine and returns its exit code (used by ctest).
+"""
+import argparse
+import contextlib
+import fcntl
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(os.path.dirname(HERE))
+CAPTION_KEY = " -  +  \u00f7  x"  # the first characters of the main window's caption
+CAPTION_REGEX = "^" + re.escape(CAPTION_KEY)
+SAMPLE_RATE = 48000
+
+
+class HarnessError(Exception):
+    pass
+
+
+def default_prefix():
+    return os.path.join(REPO, "build", "windows", "wineprefix")
+
+
+def wine_environment(prefix):
+    env = dict(os.environ)
+    env["WINEPREFIX"] = prefix
+    env["WINEDEBUG"] = "-all"
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    env["WINEARCH"] = "win32"  # the program is 32-bit; a 32-bit prefix boots faster
+    return env
+
+
+def ensure_prefix(prefix, env):
+    """Creates the prefix once; concurrent callers wait for the first one."""
+    os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    with open(prefix + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if os.path.exists(os.path.join(prefix, "system.reg")):
+            return
+        subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=300, check=False)
+        subprocess.run(["wineserver", "-w"], env=env, timeout=300, check=False)
+        if not os.path.exists(os.path.join(prefix, "system.reg")):
+            raise HarnessError(f"wineboot did not create the prefix {prefix}")
+
+
+def wait_until(predicate, timeout, interval=0.1, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = predicate()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise HarnessError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+class WineSession:
+    def __init__(self, prefix=None, display=None, audio=False, need_display=True):
+        self.prefix = os.path.abspath(prefix or default_prefix())
+        self.display = display
+        self.audio = audio
+        self.need_display = need_display
+        self.env = wine_environment(self.prefix)
+        self.processes = []
+        self._xvfb = None
+        self._runtime_dir = None
+        self._recorder = None
+        self._recording_path = None
+
+    # ----- lifecycle -------------------------------------------------------
+    def __enter__(self):
+        try:
+            ensure_prefix(self.prefix, self.env)
+            if self.need_display:
+                self._start_display()
+            if self.audio:
+                self._start_audio()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def _start_display(self):
+        if self.display is None:
+            self.display = os.environ.get("STEPFORGE_DISPLAY")
+        if self.display:
+            self.env["DISPLAY"] = self.display
+            return
+        read_end, write_end = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip():
+            raise HarnessError("Xvfb did not report a display")
+        self.display = ":" + number.decode().strip()
+        self.env["DISPLAY"] = self.display
+
+    def _start_audio(self):
+        self._runtime_dir = tempfile.mkdtemp(prefix="stepforge-pulse-")
+        os.chmod(self._runtime_dir, 0o700)
+        self.env["XDG_RUNTIME_DIR"] = self._runtime_dir
+        self.env["PULSE_RUNTIME_PATH"] = os.path.join(self._runtime_dir, "pulse")
+        subprocess.run(
+            ["pulseaudio", "-D", "--exit-idle-time=-1", "-n", "--disallow-exit=no",
+             "--load=module-null-sink sink_name=cap rate=48000",
+             "--load=module-native-protocol-unix"],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=False)
+        wait_until(lambda: subprocess.run(["pactl", "info"], env=self.env, stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL).returncode == 0,
+                   15, what="the PulseAudio daemon")
+        subprocess.run(["pactl", "set-default-sink", "cap"], env=self.env, check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close(self):
+        self.stop_recording()
+        for process in self.processes:
+            if process.poll() is None:
+                with contextlib.suppress(ProcessLookupError):
+                    process.kill()
+        if os.path.exists(os.path.join(self.prefix, "system.reg")):
+            subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60, check=False)
+        for process in self.processes:
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(timeout=10)
+        self.processes = []
+        if self._runtime_dir:
+            subprocess.run(["pulseaudio", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30, check=False)
+            shutil.rmtree(self._runtime_dir, ignore_errors=True)
+            self._runtime_dir = None
+        if self._xvfb:
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(self._xvfb.pid, signal.SIGTERM)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self._xvfb.wait(timeout=10)
+            self._xvfb = None
+
+    # ----- programs --------------------------------------------------------
+    def start(self, program, *args, cwd=None, stdout=subprocess.DEVNULL):
+        process = subprocess.Popen(["wine", program, *args], env=self.env, cwd=cwd,
+                                   stdout=stdout, stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def run(self, program, *args, timeout=300, cwd=None):
+        process = subprocess.Popen(["wine", program, *args], env=self.env, cwd=cwd)
+        self.processes.append(process)
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            raise HarnessError(f"{program} did not finish within {timeout} s")
+
+    def wait_exit(self, process, timeout=20):
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"process {process.pid} still running after {timeout} s")
+
+    # ----- windows and input -----------------------------------------------
+    def xdotool(self, *args, check=True):
+        result = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
+                                text=True, timeout=30)
+        if check and result.returncode != 0:
+            raise HarnessError(f"xdotool {' '.join(map(str, args))} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def find_windows(self, caption_regex):
+        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", caption_regex],
+                                env=self.env, capture_output=True, text=True, timeout=30)
+        return [int(line) for line in result.stdout.split()]
+
+    def wait_window(self, caption_regex=CAPTION_REGEX, timeout=30):
+        found = wait_until(lambda: self.find_windows(caption_regex), timeout,
+                           what=f"a window named /{caption_regex}/")
+        return found[0]
+
+    def wait_window_gone(self, window, timeout=20):
+        def gone():
+            result = subprocess.run(["xdotool", "getwindowname", str(window)], env=self.env,
+                                    capture_output=True, timeout=30)
+            return result.returncode != 0 or window not in self.find_windows(".*")
+        wait_until(gone, timeout, what=f"window {window} to close")
+
+    def window_name(self, window):
+        return self.xdotool("getwindowname", window).rstrip("\n")
+
+    def geometry(self, window):
+        """Client-area position and size: without a window manager the X window is the client area."""
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", window)
+
+    def click(self, window, x, y, button=1):
+        self.xdotool("mousemove", "--window", window, x, y, "click", button)
+
+    def drag(self, window, x1, y1, x2, y2, button=1, steps=8):
+        self.xdotool("mousemove", "--window", window, x1, y1, "mousedown", button)
+        for i in range(1, steps + 1):
+            self.xdotool("mousemove", "--window", window,
+                         x1 + (x2 - x1) * i // steps, y1 + (y2 - y1) * i // steps)
+            time.sleep(0.02)
+        self.xdotool("mouseup", button)
+
+    def key(self, window, *keys):
+        self.focus(window)
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def type_text(self, window, text):
+        self.focus(window)
+        self.xdotool("type", "--delay", "30", text)
+
+    def screenshot(self, path, window=None):
+        target = str(window) if window is not None else "root"
+        subprocess.run(["import", "-window", target, path], env=self.env, check=True, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+    # ----- registry -----------------------------------------------------------
+    def reg_query(self, key, value=None):
+        """Returns the data of a value (or the key's listing when value is None); None when missing."""
+        args = ["wine", "reg", "query", key]
+        if value is not None:
+            args += ["/ve"] if value == "" else ["/v", value]
+        result = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=120)
+        if result.returncode != 0:
+            return None
+        if value is None:
+            return result.stdout
+        for line in result.stdout.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    # ----- audio --------------------------------------------------------------
+    def start_recording(self, path):
+        if not self.audio:
+            raise HarnessError("the session was opened without audio")
+        self._recording_path = path
+        out = open(path, "wb")
+        self._recorder = subprocess.Popen(
+            ["parec", "-d", "cap.monitor", "--format=float32le", "--rate=48000", "--channels=2",
+             "--latency-msec=5"], env=self.env, stdout=out, stderr=subprocess.DEVNULL)
+        out.close()
+        time.sleep(0.3)  # the first onsets after a stream opens can be lost
+
+    def stop_recording(self):
+        """Stops parec and returns the recording as a list of (left, right) frames."""
+        if not self._recorder:
+            return None
+        self._recorder.terminate()
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self._recorder.wait(timeout=10)
+        self._recorder = None
+        return read_recording(self._recording_path)
+
+
+def read_recording(path):
+    with open(path, "rb") as source:
+        data = source.read()
+    count = len(data) // 8
+    values = struct.unpack("<%df" % (count * 2), data[:count * 8])
+    return list(zip(values[0::2], values[1::2]))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    sub = parser.add_subparsers(dest="command", required=True)
+    run = sub.add_parser("exec", help="run a Windows program under Wine and return its exit code")
+    run.add_argument("--prefix", default=None)
+    run.add_argument("--audio", action="store_true", help="give it a private PulseAudio sink")
+    run.add_argument("--display", action="store_true", help="give it an X display (Xvfb when none is set)")
+    run.add_argument("--timeout", type=float, default=600)
+    run.add_argument("program")
+    run.add_argument("args", nargs=argparse.REMAINDER)
+    app = sub.add_parser("app", help="start the program for a person: on $DISPLAY, or under Xvfb when there is none")
+    app.add_argument("--prefix", default=None)
+    app.add_argument("--seconds", type=float, default=None, help="stop it after this many seconds")
+    app.add_argument("--screenshot", default=None, help="where to save a screenshot when running under Xvfb")
+    app.add_argument("program")
+    app.add_argument("args", nargs=argparse.REMAINDER)
+    options = parser.parse_args()
+    if options.command == "exec":
+        with WineSession(options.prefix, audio=options.audio,
+                         need_display=options.display or options.audio) as session:
+            return session.run(options.program, *options.args, timeout=options.timeout)
+    return run_for_a_person(options)
+
+
+def display_works(display):
+    if not display:
+        return False
+    return subprocess.run(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, timeout=20).returncode == 0
+
+
+def run_for_a_person(options):
+    display = os.environ.get("DISPLAY")
+    own_display = not display_works(display)
+    with WineSession(options.prefix, display=None if own_display else display, audio=own_display) as session:
+        process = session.start(options.program, *options.args, stdout=None)
+        if own_display:
+            print(f"No usable display: started Stepforge under Xvfb on {session.display}"
+                  " with a private PulseAudio sink.", flush=True)
+        window = session.wait_window(timeout=60)
+        print(f"Stepforge is running (window 0x{window:x}, prefix {session.prefix}).", flush=True)
+        if own_display and options.screenshot:
+            time.sleep(0.5)
+            session.screenshot(options.screenshot, window)
+            print(f"Screenshot of its window: {options.screenshot}", flush=True)
+        if options.seconds is not None:
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(timeout=options.seconds)
+            if process.poll() is None:
+                print(f"Stopping it after {options.seconds:g} s.", flush=True)
+                session.key(window, "alt+F4")
+                with contextlib.suppress(subprocess.TimeoutExpired):
+                    process.wait(timeout=10)
+        else:
+            print("Close its window (or press Ctrl+C here) to stop.", flush=True)
+            with contextlib.suppress(KeyboardInterrupt):
+                process.wait()
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except HarnessError as error:
+        print(f"harness: {error}", file=sys.stderr)
+        sys.exit(2)
