@@ -1,7 +1,5 @@
 #include "app/window_helpers.h"
 
-void ShowNote(const char* text) { MessageBoxA(nullptr, text, "NOTE!", MB_OK); }
-
 void ResizeToClient(HWND window, const RECT& clientRect) {
     RECT rect = clientRect;
     const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));

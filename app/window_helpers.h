@@ -2,9 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// The program's notice box: no owner window, caption "NOTE!", an OK button.
-void ShowNote(const char* text);
-
 // Gives a window the client rectangle asked for (border added), moved and repainted.
 void ResizeToClient(HWND window, const RECT& clientRect);
 

@@ -37,6 +37,11 @@ class Relaxed {
   T Load() const noexcept { return value_.load(std::memory_order_relaxed); }
   void Store(T value) noexcept { value_.store(value, std::memory_order_relaxed); }
 
+  // Sequentially consistent access, for the few hand-overs between threads
+  // that depend on the order of two different fields (see TriggerGate).
+  T LoadOrdered() const noexcept { return value_.load(std::memory_order_seq_cst); }
+  T ExchangeOrdered(T value) noexcept { return value_.exchange(value, std::memory_order_seq_cst); }
+
   Relaxed& operator++() noexcept {
     Store(static_cast<T>(Load() + 1));
     return *this;

@@ -35,7 +35,9 @@ TEST(VolumeMap, NeverPositiveAndNeverBelowSilence) {
         const long a = VolumeAttenuation(v, 80);
         EXPECT_LE(a, 0);
         EXPECT_GE(a, kAttenuationSilent);
-        if (v > 0) EXPECT_GE(a, VolumeAttenuation(v - 1, 80)) << "louder steps never attenuate more";
+        if (v > 0) {
+            EXPECT_GE(a, VolumeAttenuation(v - 1, 80)) << "louder steps never attenuate more";
+        }
     }
 }
 

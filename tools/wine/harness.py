@@ -11,13 +11,13 @@ Command line:
         runs PROGRAM under Wine and returns its exit code (used by ctest).
 """
 import argparse
+import array
 import contextlib
 import fcntl
 import os
 import re
 import shutil
 import signal
-import struct
 import subprocess
 import sys
 import tempfile
@@ -282,7 +282,7 @@ class WineSession:
         time.sleep(0.3)  # the first onsets after a stream opens can be lost
 
     def stop_recording(self):
-        """Stops parec and returns the recording as a list of (left, right) frames."""
+        """Stops parec and returns the recording's (left, right) channels."""
         if not self._recorder:
             return None
         self._recorder.terminate()
@@ -293,11 +293,14 @@ class WineSession:
 
 
 def read_recording(path):
+    """The left and right channels of a float32 stereo recording, as arrays."""
+    samples = array.array("f")
     with open(path, "rb") as source:
         data = source.read()
-    count = len(data) // 8
-    values = struct.unpack("<%df" % (count * 2), data[:count * 8])
-    return list(zip(values[0::2], values[1::2]))
+    samples.frombytes(data[:len(data) // 8 * 8])
+    if sys.byteorder != "little":
+        samples.byteswap()
+    return samples[0::2], samples[1::2]
 
 
 def main():
