@@ -18,13 +18,14 @@
 #include "audio/trigger_gate.h"
 #include "model/relaxed.h"
 #include "model/setup.h"
+#include "playback/transport_ports.h"
 
-class SoundEngine {
+class SoundEngine : public SoundOutput {
 public:
     static constexpr int kVoiceCount = Setup::kPlayableMeasures * Setup::kStepsPerMeasure;  // 128
 
     SoundEngine() = default;
-    ~SoundEngine();
+    ~SoundEngine() override;
     SoundEngine(const SoundEngine&) = delete;
     SoundEngine& operator=(const SoundEngine&) = delete;
 
@@ -42,12 +43,12 @@ public:
     HRESULT AssignSound(int measure, int step, int sound);
 
     // Starts the step's voice from the beginning with its pitch, pan and volume.
-    void Trigger(int measure, int step);
+    void Trigger(int measure, int step) override;
     // Stops the voice if the engine started it.
-    void StopVoice(int measure, int step);
-    void KillAllSound();
-    void SilencePlayingVoices();
-    void ReapplyVolumes();
+    void StopVoice(int measure, int step) override;
+    void KillAllSound() override;
+    void SilencePlayingVoices() override;
+    void ReapplyVolumes() override;
     bool IsVoicePlaying(int measure, int step);
     void ApplyVolume(int measure, int step);
     void ApplyPan(int measure, int step);

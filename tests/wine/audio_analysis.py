@@ -50,3 +50,16 @@ def tone_power(channel, begin, end, hz):
         s_prev2, s_prev = s_prev, s
     power = s_prev2 * s_prev2 + s_prev * s_prev - coefficient * s_prev * s_prev2
     return power / (n * n)
+
+
+def onsets(channel, threshold=0.05, quiet_ms=40):
+    """Indices where sound begins after at least `quiet_ms` below `threshold`."""
+    found = []
+    quiet_needed = ms_to_index(quiet_ms)
+    last_loud = -quiet_needed
+    for i, x in enumerate(channel):
+        if abs(x) >= threshold:
+            if i - last_loud >= quiet_needed:
+                found.append(i)
+            last_loud = i
+    return found

@@ -281,10 +281,12 @@ class WineSession:
         out.close()
         time.sleep(0.3)  # the first onsets after a stream opens can be lost
 
-    def stop_recording(self):
-        """Stops parec and returns the recording's (left, right) channels."""
+    def stop_recording(self, drain=1.0):
+        """Stops parec after `drain` seconds (what was played last is still on
+        its way through the sink) and returns the (left, right) channels."""
         if not self._recorder:
             return None
+        time.sleep(drain)
         self._recorder.terminate()
         with contextlib.suppress(subprocess.TimeoutExpired):
             self._recorder.wait(timeout=10)

@@ -1,0 +1,221 @@
+#include "playback/sequencer.h"
+
+#include "playback/step_timing.h"
+#include "playback/transport_messages.h"
+
+namespace {
+constexpr uint32_t kTimerPeriodMs = 1;
+constexpr double kIndicatorTempoScale = 0.0006666666666666666;  // 1 / 1500
+constexpr int kLastMeasure = Setup::kPlayableMeasures - 1;
+constexpr int kLastStep = Setup::kStepsPerMeasure - 1;
+
+int ClampInt(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+}  // namespace
+
+Sequencer::~Sequencer() {
+    if (clock_) {
+        running_.store(0);
+        clock_->StopTimer();
+        tickGate_.WaitUntilClear();
+    }
+}
+
+void Sequencer::Prepare(Setup& setup, TransportDisplay& display, TransportHost& host, SoundOutput& sound,
+                        std::unique_ptr<SequencerClock> clock) {
+    setup_ = &setup;
+    display_ = &display;
+    host_ = &host;
+    sound_ = &sound;
+    clock_ = std::move(clock);
+    clock_->ConfigureTimer(kTimerPeriodMs, this);
+}
+
+void Sequencer::BeginTimingRun(double intervalMs) {
+    interval_ = intervalMs;
+    stepCount_ = 1;
+    startTime_ = static_cast<uint32_t>(clock_->NowMs());
+}
+
+void Sequencer::StartPlayback() {
+    if (running_.load()) {
+        // A restart: no tick of the old run may overlap this one.
+        clock_->StopTimer();
+        tickGate_.WaitUntilClear();
+    }
+    tempoChangePending_.store(0);
+    BeginTimingRun(StepIntervalMs(setup_->tempo));
+    running_.store(1);
+    setup_->playMeasure = setup_->editMeasure.Load();
+    AdvanceStep();
+    host_->Post(UM_MEASURE_STATE, setup_->editMeasure, setup_->playMeasure);
+    setup_->repeatCounter = 1;  // one pass begun, whatever the first step counted
+    display_->SetPlayButton(true);
+    // Started last, so the timer thread never runs beside the part above.
+    clock_->StartTimer();
+}
+
+void Sequencer::StopPlayback() {
+    running_.store(0);
+    clock_->StopTimer();
+    // A tick may have begun before the timer died: let it finish before the
+    // position is reset under it.
+    tickGate_.WaitUntilClear();
+    ApplyClockSourceRequest();
+    if (setup_->polyphonic == 0) sound_->KillAllSound();
+    setup_->stepIndex = 0;
+    UpdateStepIndicator(false);
+    host_->Post(UM_MEASURE_STATE, setup_->playMeasure, -1);
+    display_->SetPlayButton(false);
+}
+
+void Sequencer::TogglePlayback() {
+    unsigned message;
+    if (!running_.load()) {
+        StartPlayback();
+        message = UM_START_TRANSPORT;
+    } else {
+        StopPlayback();
+        message = UM_STOP_TRANSPORT;
+    }
+    if (!host_->IsCtrlDown()) host_->BroadcastTransport(message);
+}
+
+void Sequencer::OnTimerTick() {
+    TriggerGate::Use use(tickGate_);
+    if (!running_.load()) return;
+    ApplyClockSourceRequest();
+
+    const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs()) - startTime_;
+    const double interval = interval_;
+    const bool pending = tempoChangePending_.load(std::memory_order_acquire) != 0;
+    const double pendingInterval = pendingInterval_;
+
+    if (!IsUsableInterval(interval)) {
+        // No step falls due at an unusable tempo (zero, negative, not finite);
+        // a usable new one takes over at once rather than waiting forever for
+        // a step that will never come.
+        if (pending && IsUsableInterval(pendingInterval) && tempoChangePending_.exchange(0)) {
+            BeginTimingRun(pendingInterval);
+        }
+        return;
+    }
+
+    const double stepCount = static_cast<double>(stepCount_.Load());
+    const double divisor = pending ? stepCount * interval + (pendingInterval - interval) : stepCount * interval;
+    // Compared rather than divided, so an odd divisor can never fault.
+    if (!(elapsed >= divisor)) return;
+
+    AdvanceStep();
+    stepCount_ += 1;
+    if (pending && tempoChangePending_.exchange(0)) {
+        // The step that took the change over starts a new run on the new grid.
+        BeginTimingRun(pendingInterval_);
+    }
+}
+
+void Sequencer::AdvanceStep() {
+    // Both indices stay in range whatever a file or the window left behind.
+    const int m = ClampInt(setup_->playMeasure, 0, kLastMeasure);
+    const int s = ClampInt(setup_->stepIndex, 0, kLastStep);
+    Measure& measure = setup_->measures[m];
+
+    if (measure.steps[s].on != 0) {
+        if (setup_->polyphonic == 0) sound_->StopVoice(lastMeasure_, lastStep_);
+        sound_->Trigger(m, s);
+        lastMeasure_ = static_cast<int16_t>(m);
+        lastStep_ = static_cast<int16_t>(s);
+    }
+    host_->Post(UM_STEP_SOUNDED, 0, 0);
+    if (s == 0) {
+        setup_->repeatCounter += 1;
+        host_->Post(UM_MEASURE_STATE, m, 0);
+    }
+    // The position is stored once, so the interface thread never reads a
+    // step beyond the pass.
+    const int activeSteps = ClampInt(setup_->stepsPerMeasure, 1, Setup::kStepsPerMeasure);
+    if (s < activeSteps - 1) {
+        setup_->stepIndex = static_cast<int16_t>(s + 1);
+        return;
+    }
+    setup_->stepIndex = 0;
+    if (setup_->repeatCounter < measure.repeatCount) return;
+    // A link outside the playable measures points back at the measure itself.
+    const int next = measure.nextMeasure;
+    setup_->playMeasure = static_cast<int16_t>(next >= 0 && next <= kLastMeasure ? next : m);
+    setup_->repeatCounter = 0;
+}
+
+void Sequencer::OnTempoChanged() {
+    pendingInterval_ = StepIntervalMs(setup_->tempo);
+    tempoChangePending_.store(1, std::memory_order_release);
+}
+
+void Sequencer::OnMeasureSelected(int index) {
+    if (!running_.load()) return;
+    if (host_->IsCtrlDown()) return;  // Ctrl: only the editor changes
+    const int16_t edited = setup_->editMeasure;
+    if (edited != setup_->playMeasure) setup_->repeatCounter = 0;
+    setup_->playMeasure = edited;
+    display_->SetPlayingMeasure(index);
+}
+
+void Sequencer::OnMuteToggled(bool soundOn) {
+    setup_->muted = soundOn ? 0 : 1;
+    if (setup_->muted) sound_->SilencePlayingVoices();
+    else sound_->ReapplyVolumes();
+    setup_->modified = 1;
+}
+
+void Sequencer::SetClockSource(bool useTsc) {
+    if (!running_.load()) {
+        clock_->SetUseTsc(useTsc);
+        return;
+    }
+    clockSourceRequest_.store(useTsc ? 1 : 0);
+}
+
+void Sequencer::ApplyClockSourceRequest() {
+    const int request = clockSourceRequest_.exchange(-1);
+    if (request < 0) return;
+    // Keep the time elapsed in the run, so the grid goes on unbroken on the
+    // new source (the two sources count from different origins).
+    const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs()) - startTime_;
+    clock_->SetUseTsc(request == 1);
+    startTime_ = static_cast<uint32_t>(clock_->NowMs()) - elapsed;
+}
+
+void Sequencer::HandleTransportMessage(unsigned message, intptr_t wParam, intptr_t lParam) {
+    switch (message) {
+    case UM_MEASURE_STATE:
+        display_->SetPlayingMeasure(lParam == -1 ? -1 : static_cast<int>(wParam));
+        break;
+    case UM_STEP_SOUNDED:
+        UpdateStepIndicator(true);
+        break;
+    case UM_START_TRANSPORT:
+        if (!running_.load()) StartPlayback();
+        break;
+    case UM_STOP_TRANSPORT:
+        if (running_.load()) StopPlayback();
+        break;
+    default:
+        break;
+    }
+}
+
+void Sequencer::UpdateStepIndicator(bool on) {
+    if (!on) {
+        if (litColumn_ >= 0) display_->SetLamp(litColumn_, false);
+        litColumn_ = -1;
+        return;
+    }
+    indicatorCounter_ += 1;
+    if (setup_->tempo * kIndicatorTempoScale > indicatorCounter_) return;
+    indicatorCounter_ = 0;
+    // The position has moved on already: light the step just processed.
+    const int index = setup_->stepIndex;
+    const int column = ClampInt((index == 0 ? setup_->stepsPerMeasure.Load() : index) - 1, 0, kLastStep);
+    display_->SetLamp(column, true);
+    if (litColumn_ >= 0 && litColumn_ != column) display_->SetLamp(litColumn_, false);
+    litColumn_ = column;
+}

@@ -1,0 +1,83 @@
+// The transport: starts and stops playback, decides from the clock when the
+// next step is due, sounds it, walks the steps and the measure chain, and tells
+// the interface thread what happened through posted messages.
+//
+// Threads. OnTimerTick (and AdvanceStep through it) runs on the timer thread;
+// everything else on the interface thread. No lock is taken and the timer
+// thread never waits: shared values are single atomic fields. The periodic
+// timer is started only after the interface thread has finished its part of a
+// start, and StopPlayback waits (briefly) until a tick in progress has left,
+// so the two threads never advance the position at the same time.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "audio/trigger_gate.h"
+#include "model/relaxed.h"
+#include "model/setup.h"
+#include "playback/transport_ports.h"
+
+class Sequencer : public TickListener {
+public:
+    Sequencer() = default;
+    ~Sequencer() override;
+    Sequencer(const Sequencer&) = delete;
+    Sequencer& operator=(const Sequencer&) = delete;
+
+    // Stores the collaborators and configures the clock's 1 ms periodic timer.
+    void Prepare(Setup& setup, TransportDisplay& display, TransportHost& host, SoundOutput& sound,
+                 std::unique_ptr<SequencerClock> clock);
+
+    void StartPlayback();
+    void StopPlayback();
+    // Play button and space bar: starts or stops, and unless Ctrl is down has
+    // every running copy do the same.
+    void TogglePlayback();
+
+    void OnTimerTick() override;
+    void AdvanceStep();
+
+    // After the tempo changed during playback: taken over at the next due step.
+    void OnTempoChanged();
+    // After a measure button set editMeasure during playback.
+    void OnMeasureSelected(int index);
+    // The mute button: pressed means sound on.
+    void OnMuteToggled(bool soundOn);
+    // Chooses the clock source; during playback the run goes on, on the same grid.
+    void SetClockSource(bool useTsc);
+
+    // Every message of the main window passes here first; never swallows one.
+    void HandleTransportMessage(unsigned message, intptr_t wParam, intptr_t lParam);
+    void UpdateStepIndicator(bool on);
+
+    bool IsRunning() const { return running_.load() != 0; }
+    SequencerClock* Clock() { return clock_.get(); }
+
+private:
+    void BeginTimingRun(double intervalMs);
+    void ApplyClockSourceRequest();
+
+    Setup* setup_ = nullptr;
+    TransportDisplay* display_ = nullptr;
+    TransportHost* host_ = nullptr;
+    SoundOutput* sound_ = nullptr;
+    std::unique_ptr<SequencerClock> clock_;
+
+    // Written by the interface thread (release), taken by the timer thread.
+    std::atomic<uint8_t> tempoChangePending_{0};
+    std::atomic<int32_t> running_{0};
+    Relaxed<double> interval_{0.0};
+    Relaxed<double> pendingInterval_{0.0};
+    Relaxed<uint32_t> startTime_{0};
+    Relaxed<int64_t> stepCount_{0};
+    // -1 none; otherwise 0 or 1: the clock source to switch to at the next tick.
+    std::atomic<int> clockSourceRequest_{-1};
+    TriggerGate tickGate_;
+
+    Relaxed<int16_t> lastMeasure_{0};
+    Relaxed<int16_t> lastStep_{0};
+    int litColumn_ = -1;
+    int indicatorCounter_ = 0;
+};

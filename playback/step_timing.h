@@ -1,0 +1,25 @@
+// The arithmetic of playback time: step lengths and the clock's calibration.
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds of one step (a sixteenth note) at `tempo` beats per minute:
+// 15,000 / tempo, computed with the single-precision constants 1000 and
+// 1/15 in extended precision. Not a usable length (zero, negative, infinite or
+// NaN) for tempos that are not positive finite numbers.
+double StepIntervalMs(double tempo);
+
+// Whether a step length can drive playback: positive and finite.
+bool IsUsableInterval(double intervalMs);
+
+// Brings a measured time-stamp-counter rate (ticks per millisecond) to whole
+// megahertz: three times x = x * 0.1f, rounded up only when the fraction is
+// above one half; then times 1000. 2,394,871 and 2,394,500 give 2,395,000.
+int64_t RoundRateToWholeMhz(int64_t ticksPerMs);
+
+// Where a millisecond reading comes from. The time-stamp counter needs a
+// calibrated rate and the performance counter a frequency of at least 1000
+// per second (it is divided by frequency / 1000); otherwise the next source
+// serves, so no reading ever divides by zero.
+enum class TimeSource { TimeStampCounter, PerformanceCounter, MultimediaTime };
+TimeSource ChooseTimeSource(bool tscAvailable, bool useTsc, int64_t ticksPerMs, int64_t counterFrequency);

@@ -1,0 +1,185 @@
+// Plays a measure of clicks through the real sequencer, clock, multimedia
+// timer and DirectSound, and reports the clock time of every trigger, so tests
+// and the timing benchmark can hold it against the grid and the recording.
+//
+//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [baseline]
+//
+// "baseline" runs only a bare 1 ms multimedia timer that compares the same
+// clock with the same grid, for comparison. Output lines:
+//   CLOCK source ticksPerMs period resolution
+//   START ms | TRIGGER index ms | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/notice.h"
+#include "audio/sound_engine.h"
+#include "playback/playback_clock.h"
+#include "playback/sequencer.h"
+#include "playback/step_timing.h"
+#include "playback/window_transport_host.h"
+
+namespace {
+
+// Times every trigger with the sequencer's own clock; no allocation while playing.
+class TimedOutput : public SoundOutput {
+public:
+    TimedOutput(SoundEngine& engine, SequencerClock& clock, size_t capacity) : engine_(engine), clock_(clock) {
+        times_.resize(capacity);
+    }
+    void Trigger(int m, int s) override {
+        const size_t n = count_.load(std::memory_order_relaxed);
+        if (n < times_.size()) times_[n] = clock_.NowMs();
+        count_.store(n + 1, std::memory_order_release);
+        engine_.Trigger(m, s);
+    }
+    void StopVoice(int m, int s) override { engine_.StopVoice(m, s); }
+    void KillAllSound() override { engine_.KillAllSound(); }
+    void SilencePlayingVoices() override { engine_.SilencePlayingVoices(); }
+    void ReapplyVolumes() override { engine_.ReapplyVolumes(); }
+    size_t Count() const { return count_.load(std::memory_order_acquire); }
+    int64_t At(size_t i) const { return times_[i]; }
+
+private:
+    SoundEngine& engine_;
+    SequencerClock& clock_;
+    std::vector<int64_t> times_;
+    std::atomic<size_t> count_{0};
+};
+
+class NoDisplay : public TransportDisplay {
+    void SetPlayButton(bool) override {}
+    void SetPlayingMeasure(int) override {}
+    void SetLamp(int, bool) override {}
+};
+
+Sequencer* theSequencer = nullptr;
+
+LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (theSequencer) theSequencer->HandleTransportMessage(message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+void PrintNote(const char* text) { std::printf("NOTE %s\n", text); }
+
+// The bare timer: one callback a millisecond compares the clock with the grid.
+struct Baseline : TickListener {
+    PlaybackClock* clock = nullptr;
+    double interval = 0, due = 0;
+    int64_t start = 0;
+    std::vector<int64_t> times;
+    std::atomic<size_t> count{0};
+    void OnTimerTick() override {
+        const int64_t now = clock->NowMs();
+        if (static_cast<double>(now - start) < due) return;
+        const size_t n = count.load(std::memory_order_relaxed);
+        if (n < times.size()) times[n] = now;
+        count.store(n + 1, std::memory_order_release);
+        due += interval;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [baseline]\n");
+        return 2;
+    }
+    const double tempo = std::atof(argv[2]);
+    const double seconds = std::atof(argv[3]);
+    const bool useTsc = std::string(argv[4]) == "tsc";
+    const bool baseline = argc > 5 && std::string(argv[5]) == "baseline";
+    SetNoteSink(PrintNote);
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ProbeWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SequencerProbe";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("SequencerProbe", "probe", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+
+    auto ownedClock = std::make_unique<PlaybackClock>();
+    PlaybackClock& clock = *ownedClock;
+    clock.SetUseTsc(useTsc);
+    std::printf("CLOCK %s %d %u %u\n", useTsc && clock.TscAvailable() ? "tsc" : "qpc", clock.TicksPerMs(),
+                clock.Period(), clock.SystemResolution());
+    const size_t capacity = static_cast<size_t>(seconds * 1000) + 16;
+
+    if (baseline) {
+        Baseline bare;
+        bare.clock = &clock;
+        bare.interval = StepIntervalMs(tempo);
+        bare.times.resize(capacity);
+        clock.ConfigureTimer(1, &bare);
+        bare.start = clock.NowMs();
+        const double cpuBefore = ProcessCpuMs();
+        std::printf("START %lld\n", static_cast<long long>(bare.start));
+        clock.StartTimer();
+        PumpFor(static_cast<DWORD>(seconds * 1000));
+        clock.StopTimer();
+        std::printf("CPU %.1f\n", ProcessCpuMs() - cpuBefore);
+        for (size_t i = 0; i < bare.count.load() && i < capacity; ++i)
+            std::printf("TRIGGER %u %lld\n", static_cast<unsigned>(i), static_cast<long long>(bare.times[i]));
+        return 0;
+    }
+
+    Setup setup;
+    setup.soundDir = argv[1];
+    setup.soundNames = {"click.wav"};
+    setup.tempo = tempo;
+    setup.polyphonic = 1;
+    for (int s = 0; s < 16; ++s) setup.StepAddress(0, s).sound = 0;
+    SoundEngine engine;
+    engine.Init(setup, window);
+    engine.LoadSoundBank();
+
+    TimedOutput output(engine, clock, capacity);
+    NoDisplay display;
+    WindowTransportHost host(window);
+    Sequencer sequencer;
+    theSequencer = &sequencer;
+    sequencer.Prepare(setup, display, host, output, std::move(ownedClock));
+
+    PumpFor(1500);  // let the audio stream settle before the first step
+    const double cpuBefore = ProcessCpuMs();
+    std::printf("START %lld\n", static_cast<long long>(sequencer.Clock()->NowMs()));
+    sequencer.StartPlayback();
+    PumpFor(static_cast<DWORD>(seconds * 1000));
+    sequencer.StopPlayback();
+    const int64_t stopped = sequencer.Clock()->NowMs();
+    const double cpu = ProcessCpuMs() - cpuBefore;
+    const size_t triggered = output.Count();
+    PumpFor(500);  // nothing may fall due after the stop
+    std::printf("STOP %lld\n", static_cast<long long>(stopped));
+    std::printf("TIMER_ACTIVE %d\n", clock.TimerActive() ? 1 : 0);
+    std::printf("LATE_TRIGGERS %u\n", static_cast<unsigned>(output.Count() - triggered));
+    std::printf("CPU %.1f\n", cpu);
+    for (size_t i = 0; i < triggered && i < capacity; ++i)
+        std::printf("TRIGGER %u %lld\n", static_cast<unsigned>(i), static_cast<long long>(output.At(i)));
+    theSequencer = nullptr;
+    DestroyWindow(window);
+    return 0;
+}
