@@ -137,9 +137,12 @@ int main(int argc, char** argv) {
         bare.start = clock.NowMs();
         const double cpuBefore = ProcessCpuMs();
         std::printf("START %lld\n", static_cast<long long>(bare.start));
+        std::fflush(stdout);
         clock.StartTimer();
         PumpFor(static_cast<DWORD>(seconds * 1000));
         clock.StopTimer();
+        std::printf("STOPPING\n");
+        std::fflush(stdout);
         std::printf("CPU %.1f\n", ProcessCpuMs() - cpuBefore);
         for (size_t i = 0; i < bare.count.load() && i < capacity; ++i)
             std::printf("TRIGGER %u %lld\n", static_cast<unsigned>(i), static_cast<long long>(bare.times[i]));
@@ -166,9 +169,12 @@ int main(int argc, char** argv) {
     PumpFor(1500);  // let the audio stream settle before the first step
     const double cpuBefore = ProcessCpuMs();
     std::printf("START %lld\n", static_cast<long long>(sequencer.Clock()->NowMs()));
+    std::fflush(stdout);
     sequencer.StartPlayback();
     PumpFor(static_cast<DWORD>(seconds * 1000));
     sequencer.StopPlayback();
+    std::printf("STOPPING\n");
+    std::fflush(stdout);
     const int64_t stopped = sequencer.Clock()->NowMs();
     const double cpu = ProcessCpuMs() - cpuBefore;
     const size_t triggered = output.Count();
