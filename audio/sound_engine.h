@@ -20,7 +20,7 @@
 #include "model/setup.h"
 #include "playback/transport_ports.h"
 
-class SoundEngine : public SoundOutput {
+class SoundEngine : public SoundOutput, public VoiceBinder {
 public:
     static constexpr int kVoiceCount = Setup::kPlayableMeasures * Setup::kStepsPerMeasure;  // 128
 
@@ -40,7 +40,7 @@ public:
     // Fills one master buffer from one WAV file.
     bool LoadSound(const std::string& path, IDirectSoundBuffer** slot);
     // Sets the step's sound and gives it a fresh voice.
-    HRESULT AssignSound(int measure, int step, int sound);
+    HRESULT AssignSound(int measure, int step, int sound) override;
 
     // Starts the step's voice from the beginning with its pitch, pan and volume.
     void Trigger(int measure, int step) override;

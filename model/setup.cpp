@@ -34,14 +34,18 @@ void SetStepValue(Step& step, int kind, int value) {
   }
 }
 
-void CopyStepValues(Step& target, const Step& source) {
-  if (&target == &source) return;
+void AssignStepValues(Step& target, const Step& source) {
   target.on = source.on;
   target.pitch = source.pitch;
   target.sound = source.sound;
   target.volume = source.volume;
   target.pan = source.pan;
   target.aux = source.aux;
+}
+
+void CopyStepValues(Step& target, const Step& source) {
+  if (&target == &source) return;
+  AssignStepValues(target, source);
   target.ClearVoiceBinding();
 }
 

@@ -57,6 +57,10 @@ void SetStepValue(Step& step, int kind, int value);
 // Copies the six values and clears the target's voice binding. Copying a step
 // onto itself does nothing, so its voice stays bound.
 void CopyStepValues(Step& target, const Step& source);
+// Copies the six values and leaves the target's voice binding alone: for a
+// playable step whose voice the sound engine re-binds right after, so the old
+// voice is released rather than forgotten.
+void AssignStepValues(Step& target, const Step& source);
 
 // One pattern of sixteen steps and its place in the chain.
 struct Measure {

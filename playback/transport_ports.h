@@ -39,6 +39,14 @@ public:
     virtual void ReapplyVolumes() = 0;
 };
 
+// Gives a step a voice for its sound; the editor calls it whenever a step's
+// sound changes. Returns the platform's result of making the voice.
+class VoiceBinder {
+public:
+    virtual ~VoiceBinder() = default;
+    virtual long AssignSound(int measure, int step, int sound) = 0;
+};
+
 // The transport's part of the display; called on the interface thread only.
 class TransportDisplay {
 public:
