@@ -12,8 +12,7 @@ public:
 
     void Post(unsigned message, intptr_t wParam, intptr_t lParam) override;
     bool IsCtrlDown() override;
-    // Reaches this copy only, for now; running copies will find one another
-    // by their caption and take part here.
+    // Every running copy, found by its caption, this one included.
     void BroadcastTransport(unsigned message) override;
 
 private:

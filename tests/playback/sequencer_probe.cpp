@@ -2,10 +2,13 @@
 // timer and DirectSound, and reports the clock time of every trigger, so tests
 // and the timing benchmark can hold it against the grid and the recording.
 //
-//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [baseline]
+//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline]
 //
+// "play" (the default) sounds a click on every step. "silent" runs the same
+// sequencer with no sound loaded, so the CPU it uses is the sequencer's own;
 // "baseline" runs only a bare 1 ms multimedia timer that compares the same
-// clock with the same grid, for comparison. Output lines:
+// clock with the same grid. DirectSound is open in every mode, so its mixing
+// costs the same in each. Output lines:
 //   CLOCK source ticksPerMs period resolution
 //   START ms | TRIGGER index ms | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
 #include <windows.h>
@@ -110,7 +113,8 @@ int main(int argc, char** argv) {
     const double tempo = std::atof(argv[2]);
     const double seconds = std::atof(argv[3]);
     const bool useTsc = std::string(argv[4]) == "tsc";
-    const bool baseline = argc > 5 && std::string(argv[5]) == "baseline";
+    const std::string mode = argc > 5 ? argv[5] : "play";
+    const bool baseline = mode == "baseline";
     SetNoteSink(PrintNote);
 
     WNDCLASSA windowClass = {};
@@ -120,6 +124,10 @@ int main(int argc, char** argv) {
     RegisterClassA(&windowClass);
     HWND window = CreateWindowA("SequencerProbe", "probe", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                 windowClass.hInstance, nullptr);
+
+    Setup setup;
+    SoundEngine engine;
+    engine.Init(setup, window);
 
     auto ownedClock = std::make_unique<PlaybackClock>();
     PlaybackClock& clock = *ownedClock;
@@ -134,6 +142,7 @@ int main(int argc, char** argv) {
         bare.interval = StepIntervalMs(tempo);
         bare.times.resize(capacity);
         clock.ConfigureTimer(1, &bare);
+        PumpFor(1500);  // as long as the sequencer's runs settle
         bare.start = clock.NowMs();
         const double cpuBefore = ProcessCpuMs();
         std::printf("START %lld\n", static_cast<long long>(bare.start));
@@ -149,14 +158,11 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    Setup setup;
     setup.soundDir = argv[1];
-    setup.soundNames = {"click.wav"};
+    if (mode == "play") setup.soundNames = {"click.wav"};
     setup.tempo = tempo;
     setup.polyphonic = 1;
     for (int s = 0; s < 16; ++s) setup.StepAddress(0, s).sound = 0;
-    SoundEngine engine;
-    engine.Init(setup, window);
     engine.LoadSoundBank();
 
     TimedOutput output(engine, clock, capacity);

@@ -4,7 +4,8 @@
 Plays a measure of clicks through the real sequencer, clock, multimedia timer
 and DirectSound for each clock source and tempo, and, for comparison, runs a
 bare 1 ms multimedia timer that only compares the same clock with the same
-grid. Reports, per run: the error of every trigger against its ideal time on
+grid. The silent runs play no sound, so their CPU is the sequencer's own
+beside the bare timer's (DirectSound is open in every run). Reports, per run: the error of every trigger against its ideal time on
 the grid (median, 99th percentile, maximum), the drift over the run, the CPU
 used by the process while playing (from /proc), and how far the recorded
 output onsets fall from the grid after the first second.
@@ -55,11 +56,11 @@ def percentile(values, p):
     return ordered[min(len(ordered) - 1, int(p * (len(ordered) - 1)))]
 
 
-def run(session, probe, folder, tempo, seconds, source, baseline, record):
+def run(session, probe, folder, tempo, seconds, source, mode, record):
     raw = os.path.join(folder, "out.raw")
     if record:
         session.start_recording(raw)
-    args = ["Z:" + folder.replace("/", "\\"), str(tempo), str(seconds), source] + (["baseline"] if baseline else [])
+    args = ["Z:" + folder.replace("/", "\\"), str(tempo), str(seconds), source, mode]
     process = session.start(probe, *args, stdout=subprocess.PIPE)
     lines = []
     cpu_start = cpu_stop = wall_start = wall_stop = None
@@ -122,12 +123,14 @@ def main():
     with harness.WineSession(os.path.join(options.build, "wineprefix"), audio=True) as session:
         for source in ("tsc", "qpc"):
             for tempo in (126, 600, 3000):
-                r = run(session, probe, folder, tempo, options.seconds, source, False, True)
-                print(describe(f"sequencer {source} {tempo} BPM", r), flush=True)
-                b = run(session, probe, folder, tempo, options.seconds, source, True, False)
+                r = run(session, probe, folder, tempo, options.seconds, source, "play", True)
+                print(describe(f"sequencer {source} {tempo} BPM, playing", r), flush=True)
+                r = run(session, probe, folder, tempo, options.seconds, source, "silent", False)
+                print(describe(f"sequencer {source} {tempo} BPM, silent", r), flush=True)
+                b = run(session, probe, folder, tempo, options.seconds, source, "baseline", False)
                 print(describe(f"bare timer {source} {tempo} BPM", b), flush=True)
         if options.long:
-            r = run(session, probe, folder, 126, options.long, "tsc", False, True)
+            r = run(session, probe, folder, 126, options.long, "tsc", "play", True)
             print(describe(f"sequencer tsc 126 BPM, {options.long:g} s", r), flush=True)
 
 
