@@ -1,0 +1,24 @@
+// The registry duties: the setup file association, written at every start so
+// it names the executable that ran last, and the one preference, the
+// high-resolution clock switch. Failures are silent: the association is then
+// absent and the switch falls back to on.
+#pragma once
+
+#include <string>
+
+// Keys and values are written under HKEY_CLASSES_ROOT and, the same, under
+// HKEY_CURRENT_USER\Software\Classes, which Windows merges into
+// HKEY_CLASSES_ROOT: without administrator rights only the second can be
+// written, and Wine does not merge, so only the first serves there.
+void RegWriteString(const std::string& keyPath, const std::string& valueName, const std::string& text);
+// HKEY_CLASSES_ROOT first, then the per-user classes; empty when neither holds it.
+std::string RegReadString(const std::string& keyPath, const std::string& valueName);
+
+void RegisterFileAssociation();
+
+// The "Use High-Res Timer" switch as stored: anything but exactly "off" is on.
+bool LoadHighResTimerPreference();
+void SaveHighResTimerPreference(bool on);
+
+constexpr char kPreferencesKey[] = "Stepforge\\data\\8";
+constexpr char kHighResTimerValue[] = "highResTimer";
