@@ -10,6 +10,7 @@ Application& TheApplication() { return theApp; }
 
 BOOL StepforgeApp::InitInstance() {
     MainWindow window;
+    mainWindow = &window;
     window.DoModal();  // its result is not needed: closing ends the program
     mainWindow = nullptr;
     return FALSE;

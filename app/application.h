@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+class MainWindow;
+
 class Application {
 public:
     virtual ~Application() = default;
@@ -10,7 +12,7 @@ public:
     virtual BOOL InitInstance() = 0;
 
     HINSTANCE instance = nullptr;
-    HWND mainWindow = nullptr;
+    MainWindow* mainWindow = nullptr;
 };
 
 class StepforgeApp : public Application {

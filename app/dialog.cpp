@@ -1,9 +1,37 @@
 #include "app/dialog.h"
 
+#include <algorithm>
+#include <vector>
+
+namespace {
+std::vector<Dialog*>& ModelessDialogs() {
+    static std::vector<Dialog*> dialogs;
+    return dialogs;
+}
+}  // namespace
+
 Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 Dialog::~Dialog() {
+    auto& dialogs = ModelessDialogs();
+    dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool Dialog::CreateModeless(HWND owner) {
+    parent_ = owner;
+    if (!CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                            reinterpret_cast<LPARAM>(this)))
+        return false;
+    ModelessDialogs().push_back(this);
+    return true;
+}
+
+Dialog* Dialog::ModelessTarget(const MSG& msg) {
+    for (Dialog* dialog : ModelessDialogs()) {
+        if (dialog->hwnd_ && (msg.hwnd == dialog->hwnd_ || IsChild(dialog->hwnd_, msg.hwnd))) return dialog;
+    }
+    return nullptr;
 }
 
 INT_PTR Dialog::DoModal() {
@@ -24,7 +52,9 @@ INT_PTR Dialog::DoModal() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (!PreTranslateMessage(&msg)) {
+        Dialog* target = ModelessTarget(msg);
+        const bool consumed = target ? target->PreTranslateMessage(&msg) : PreTranslateMessage(&msg);
+        if (!consumed) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

@@ -15,6 +15,10 @@ public:
     // Creates the window, runs the modal loop until EndDialog, destroys the window.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
+    // Creates the window as a modeless dialog owned by `owner`. While a modal
+    // loop runs, messages aimed at it or its children pass its own
+    // PreTranslateMessage (its dialog processing) and no other filter.
+    bool CreateModeless(HWND owner);
 
     HWND Handle() const { return hwnd_; }
     bool IsModalRunning() const { return running_; }
@@ -32,6 +36,8 @@ protected:
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    // The modeless dialog that `msg` is aimed at, if any.
+    static Dialog* ModelessTarget(const MSG& msg);
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
 

@@ -1,7 +1,15 @@
 #include "app/main_window.h"
 
-#include "app/application.h"
+#include <cstdlib>
+
 #include "app/window_helpers.h"
+#include "controls/control_events.h"
+#include "controls/control_registry.h"
+#include "controls/edit.h"
+#include "editing/random_below.h"
+#include "files/preferences.h"
+#include "panels/main_panel.h"
+#include "playback/playback_clock.h"
 #include "resources/resource.h"
 
 namespace {
@@ -9,6 +17,7 @@ constexpr int kClientWidthMax = 707;
 constexpr int kClientWidthMin = 133;
 constexpr int kClientHeight = 166;
 constexpr UINT kAboutCommand = 0x0010;
+constexpr int kAcceleratorTable = 20000;
 
 SIZE WindowSizeForClient(HWND window, int width, int height) {
     RECT rect = {0, 0, width, height};
@@ -16,29 +25,71 @@ SIZE WindowSizeForClient(HWND window, int width, int height) {
                        static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
+
+bool IsPressMessage(UINT message) {
+    switch (message) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_NCMBUTTONDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
 }  // namespace
 
 MainWindow::MainWindow() : Dialog(IDD_MAIN_WINDOW, nullptr) {
     icon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The timer thread must be gone before the sound engine it triggers.
+    if (sequencer_.IsRunning()) sequencer_.StopPlayback();
+    if (backgroundBrush_) DeleteObject(backgroundBrush_);
+}
 
 BOOL MainWindow::OnInitDialog() {
     Dialog::OnInitDialog();
     initialised_ = false;
-    TheApplication().mainWindow = Handle();
+    transportHost_.SetWindow(Handle());
 
     AppendAboutItem();
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     // No CS_DBLCLKS: a double click arrives as two presses, as the controls expect.
     SetClassLongA(Handle(), GCL_STYLE, CS_BYTEALIGNCLIENT);
-
     ResizeToClient(Handle(), RECT{0, 0, kClientWidthMax, kClientHeight});
     CenterWindow(Handle());
+    // The focus holder only holds the keyboard focus: below the visible client
+    // area, like the read-out field, it covers none of the controls drawn there.
+    SetWindowPos(FocusHolder(), nullptr, 2, kClientHeight + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    accelerators_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAcceleratorTable));
 
-    SetFocus(GetDlgItem(Handle(), IDOK));
-    setup.modified = 0;
+    panel_ = new MainPanel(*this, setup_);
+
+    std::srand(GetTickCount());
+    const int blue = RandomBelow(256), green = RandomBelow(256), red = RandomBelow(256);
+    panel_->ApplyColorScheme(static_cast<Colorref>(blue * 65536 + green * 256 + red));
+    backgroundColor_ = panel_->Scheme().btnFace;
+    textColor_ = panel_->Scheme().highlight2;
+    ReplaceBackgroundBrush(backgroundColor_);
+
+    defaultCursor_ = LoadCursorA(GetModuleHandleA(nullptr), "NOCUR");
+    sizeCursor_ = LoadCursorA(GetModuleHandleA(nullptr), "SIZECUR");
+    ResetFocus();
+
+    controller_.AttachEditor(*panel_, setup_, this, sequencer_, soundEngine_);
+    sequencer_.Prepare(setup_, *panel_, transportHost_, soundEngine_, std::make_unique<PlaybackClock>());
+    soundEngine_.Init(setup_, Handle());
+    panel_->Menus().BindSetup(setup_);
+
+    setup_.modified = 0;
+    panel_->LayoutColumns();
+    RegisterFileAssociation();
+    controller_.SetMasterVolume(80);
+    controller_.SetMasterPitch(0);
+    setup_.highResTimer = LoadHighResTimerPreference() ? 1 : 0;
+    sequencer_.SetClockSource(setup_.highResTimer != 0);
+
     initialised_ = true;
     return FALSE;  // the focus is placed already
 }
@@ -51,30 +102,123 @@ void MainWindow::AppendAboutItem() {
     AppendMenuA(systemMenu, MF_STRING, kAboutCommand, text);
 }
 
-bool MainWindow::PreTranslateMessage(MSG* msg) { return Dialog::PreTranslateMessage(msg); }
+void MainWindow::ReplaceBackgroundBrush(COLORREF colour) {
+    if (backgroundBrush_) DeleteObject(backgroundBrush_);
+    backgroundBrush_ = CreateSolidBrush(colour);
+}
 
-LRESULT MainWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_GETMINMAXINFO:
-        Default(msg, wParam, lParam);
-        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
-        return 0;
-    case WM_SIZING:
-        return TRUE;  // ignored: the limits above decide the size
-    case WM_SIZE: {
-        LRESULT result = Default(msg, wParam, lParam);
-        // The width decides the steps per measure, so any resize is an edit.
-        setup.modified = 1;
-        return result;
+void MainWindow::ResetFocus() {
+    if (panel_ && panel_->Built()) {
+        const int last = setup_.stepsPerMeasure;
+        if (last >= 1 && last <= MainPanel::kColumnCount) {
+            if (HWND field = panel_->Column(last).PitchDial().Field().Handle()) {
+                SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+                SendMessageA(field, EM_SCROLLCARET, 0, 0);
+            }
+        }
     }
+    SetFocus(FocusHolder());
+}
+
+bool MainWindow::HandleMeasureKey(int index) {
+    // Digits typed into a text field stay text.
+    if (!sequencer_.IsRunning() || GetFocus() != FocusHolder()) return false;
+    setup_.playMeasure = static_cast<int16_t>(index);
+    setup_.repeatCounter = 0;
+    panel_->Strip().SetPlaying(index);
+    return true;
+}
+
+bool MainWindow::PreTranslateMessage(MSG* msg) {
+    if (panel_ && panel_->Popup().Handle() && IsPressMessage(msg->message)) panel_->Popup().HidePopup();
+    if (msg->message == WM_KEYDOWN && panel_) {
+        if (msg->wParam == VK_SPACE) {
+            MToggleButton& play = panel_->PlayButton();
+            play.SetOn(!play.IsOn());
+            sequencer_.TogglePlayback();
+            return true;
+        }
+        if (msg->wParam >= '1' && msg->wParam <= '8' && HandleMeasureKey(static_cast<int>(msg->wParam - '1')))
+            return true;
+    }
+    if (accelerators_ && panel_ && TranslateAcceleratorA(panel_->Menus().Handle(), accelerators_, msg)) return true;
+    return Dialog::PreTranslateMessage(msg);
+}
+
+LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The transport's messages come first; it never swallows one.
+    if (panel_) sequencer_.HandleTransportMessage(message, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
+    LRESULT result = 0;
+    if (ReflectFieldMessage(message, wParam, lParam, &result)) return result;
+
+    const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == kAboutCommand) return 0;
+        break;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(icon_);
+    case WM_CTLCOLORDLG:
+        SetBkColor(reinterpret_cast<HDC>(wParam), backgroundColor_);
+        SetTextColor(reinterpret_cast<HDC>(wParam), textColor_);
+        return reinterpret_cast<LRESULT>(backgroundBrush_);
+    case WM_SIZING:
+        return TRUE;  // the size limits decide
+    case WM_GETMINMAXINFO:
+        Default(message, wParam, lParam);
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        ResetFocus();
+        OnControlEvent(CE_LBUTTONDOWN, x, y, 0);
+        break;
+    case WM_LBUTTONDBLCLK:
+        OnControlEvent(CE_LBUTTONDOWN, x, y, 0);
+        break;
+    case WM_LBUTTONUP:
+        OnControlEvent(CE_LBUTTONUP, x, y, 0);
+        break;
+    case WM_MOUSEMOVE:
+        OnControlEvent(CE_MOUSEMOVE, x, y, 0);
+        break;
+    case WM_RBUTTONDOWN:
+        OnControlEvent(CE_RBUTTONDOWN, x, y, 0);
+        return 0;
+    case WM_SETCURSOR:
+        return OnSetCursor(wParam, lParam);
     case WM_CLOSE:
         OnClose();
         return 0;
-    default:
-        return Dialog::WindowProc(msg, wParam, lParam);
+    case WM_SIZE: {
+        const LRESULT sized = Default(message, wParam, lParam);
+        if (initialised_) panel_->LayoutColumns();
+        // The width decides the steps per measure, so any resize is an edit.
+        setup_.modified = 1;
+        return sized;
     }
+    default:
+        break;
+    }
+    return Dialog::WindowProc(message, wParam, lParam);
+}
+
+void MainWindow::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    if (IsIconic(Handle())) {
+        SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client;
+        GetClientRect(Handle(), &client);
+        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2 + 10;
+        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc, x, y, icon_);
+    } else {
+        ControlRegistry::PaintControls(dc, this);
+    }
+    EndPaint(Handle(), &paint);
 }
 
 void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
@@ -84,9 +228,55 @@ void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
     info->ptMinTrackSize = {smallest.cx, smallest.cy};
 }
 
-void MainWindow::OnOK() {
-    // Enter or a click on the focus holder never ends the program.
+LRESULT MainWindow::OnSetCursor(WPARAM wParam, LPARAM lParam) {
+    const int hit = static_cast<short>(LOWORD(lParam));
+    if (hit == HTCLIENT) return TRUE;  // the control-event path sets it
+    if (defaultCursor_) {
+        switch (hit) {
+        case HTLEFT: case HTRIGHT: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOMLEFT: case HTBOTTOMRIGHT:
+            SetCursor(sizeCursor_);
+            return TRUE;
+        case HTTOP: case HTBOTTOM:
+            SetCursor(defaultCursor_);
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return Default(WM_SETCURSOR, wParam, lParam);
 }
+
+void MainWindow::OnControlEvent(int event, int x, int y, int id) {
+    if (event == CE_FIELD_RCLICK) controller_.AlternateAction(id);
+    if (event == CE_RBUTTONDOWN) {
+        if (const int taken = ControlRegistry::DispatchMouseEvent(event, x, y, this)) controller_.AlternateAction(taken);
+        return;
+    }
+    if (!ControlRegistry::UpdateControlCursor(event, x, y, this)) SetCursor(defaultCursor_);
+    if (event == CE_FIELD_CLICK || event == CE_NONE || event == CE_FIELD_RCLICK) return;
+    if (id == 0) id = ControlRegistry::DispatchMouseEvent(event, x, y, this);
+    if (id == 0) return;
+    if (event == CE_LBUTTONDOWN || event == CE_FIELD_COMMIT) {
+        controller_.BeginEdit(id);
+        if (event == CE_FIELD_COMMIT) controller_.ApplyControl(id);
+        return;
+    }
+    if (event == CE_LBUTTONUP || event == CE_MOUSEMOVE) controller_.ApplyControl(id);
+}
+
+void MainWindow::ChangeColor() {
+    const Colorref chosen = panel_->Scheme().ChooseBaseColor(Handle());
+    if (chosen == backgroundColor_) return;
+    panel_->ApplyColorScheme(chosen);
+    backgroundColor_ = panel_->Column(1).Background();
+    textColor_ = panel_->Column(1).Foreground();
+    ReplaceBackgroundBrush(backgroundColor_);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE);
+    panel_->LayoutColumns();
+    setup_.modified = 1;
+}
+
+void MainWindow::OnOK() { ChangeColor(); }
 
 void MainWindow::OnCancel() {
     // Escape takes the same road as the close box, so unsaved work is never
@@ -94,4 +284,7 @@ void MainWindow::OnCancel() {
     SendMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void MainWindow::OnClose() { EndDialog(IDCANCEL); }
+void MainWindow::OnClose() {
+    if (sequencer_.IsRunning()) sequencer_.StopPlayback();
+    EndDialog(IDCANCEL);
+}

@@ -2,5 +2,6 @@
 #pragma once
 
 #define IDD_MAIN_WINDOW 102
+#define IDD_CHAIN_POPUP 167
 #define IDS_ABOUTBOX 101
 #define IDI_MAIN 128

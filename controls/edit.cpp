@@ -1,0 +1,161 @@
+#include "controls/edit.h"
+
+#include <vector>
+
+#include "controls/control_host.h"
+#include "controls/gdi_helpers.h"
+#include "controls/resource_module.h"
+
+namespace {
+const char kFieldProperty[] = "StepforgeMEdit";
+}
+
+MEdit::MEdit() = default;
+
+MEdit::~MEdit() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+    if (font_) DeleteObject(font_);
+    if (brush_ && !brushIsForeign_) DeleteObject(brush_);
+}
+
+void MEdit::Create(int id, ControlHost* parent, COLORREF textColour, COLORREF backColour, int x, int y, int width,
+                   int height, const std::string& alignment) {
+    id_ = id;
+    parent_ = parent;
+    textColour_ = textColour ? textColour : GetSysColor(COLOR_HIGHLIGHT);
+    backColour_ = backColour ? backColour : GetSysColor(COLOR_BTNFACE);
+    rect_ = {x, y, x + width, y + height};
+
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ES_NOHIDESEL;
+    if (width >= 1 && height >= 1) style |= WS_TABSTOP;
+    if (alignment == "right") {
+        style |= ES_RIGHT;
+    } else if (alignment == "center") {
+        style |= ES_CENTER;
+    }
+    HWND parentWindow = parent ? parent->HostWindow() : nullptr;
+    window_ = CreateWindowExA(0, "EDIT", "", style, x, y, width, height, parentWindow,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    if (window_) {
+        SetPropA(window_, kFieldProperty, this);
+        editProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FieldProc)));
+    }
+    SetFont("Arial", 70);
+    cursor_ = LoadCursorA(ResourceModule(), "TEXTCUR");
+}
+
+void MEdit::SetColors(COLORREF textColour, COLORREF backColour) {
+    textColour_ = textColour;
+    backColour_ = backColour;
+    if (!brushIsForeign_) {
+        if (brush_) DeleteObject(brush_);
+        brush_ = CreateSolidBrush(backColour);
+    }
+    if (window_) InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MEdit::SetFont(const std::string& faceName, int tenthsOfPoint) {
+    HFONT previous = font_;
+    font_ = CreatePointFont(tenthsOfPoint, faceName.c_str());
+    if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    if (previous) DeleteObject(previous);
+    fontIsForeign_ = false;
+}
+
+void MEdit::SetFontObject(HFONT font) {
+    fontIsForeign_ = true;
+    if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (font_) DeleteObject(font_);
+    font_ = nullptr;
+}
+
+void MEdit::SetBrush(HBRUSH brush) {
+    if (brush_ && !brushIsForeign_) DeleteObject(brush_);
+    brushIsForeign_ = true;
+    brush_ = brush;
+}
+
+void MEdit::SetText(const std::string& text) {
+    if (!window_) return;
+    SetWindowTextA(window_, text.c_str());
+    SendMessageA(window_, EM_SETMODIFY, FALSE, 0);
+}
+
+std::string MEdit::GetText() const {
+    if (!window_) return std::string();
+    std::vector<char> buffer(static_cast<size_t>(GetWindowTextLengthA(window_)) + 1);
+    const int length = GetWindowTextA(window_, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
+}
+
+HBRUSH MEdit::OnCtlColor(HDC dc) {
+    SetBkColor(dc, backColour_);
+    SetTextColor(dc, textColour_);
+    return brush_;
+}
+
+void MEdit::OnSetFocus() {}
+
+void MEdit::OnKillFocus() { DropSelection(); }
+
+void MEdit::OnChange() {}
+
+void MEdit::DropSelection() {
+    SendMessageA(window_, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageA(window_, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT MEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETCURSOR && cursor_) {
+        SetCursor(cursor_);
+        return TRUE;
+    }
+    return Default(message, wParam, lParam);
+}
+
+LRESULT MEdit::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(editProc_, window_, message, wParam, lParam);
+}
+
+MEdit* MEdit::FromHandle(HWND window) { return static_cast<MEdit*>(GetPropA(window, kFieldProperty)); }
+
+LRESULT CALLBACK MEdit::FieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MEdit* field = FromHandle(window);
+    if (message == WM_NCDESTROY) {
+        WNDPROC original = field->editProc_;
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        RemovePropA(window, kFieldProperty);
+        field->window_ = nullptr;
+        return CallWindowProcA(original, window, message, wParam, lParam);
+    }
+    return field->WindowProc(message, wParam, lParam);
+}
+
+bool ReflectFieldMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    HWND child = reinterpret_cast<HWND>(lParam);
+    if (!child) return false;
+    switch (message) {
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        MEdit* field = MEdit::FromHandle(child);
+        if (!field || !field->Brush()) return false;
+        *result = reinterpret_cast<LRESULT>(field->OnCtlColor(reinterpret_cast<HDC>(wParam)));
+        return true;
+    }
+    case WM_COMMAND: {
+        MEdit* field = MEdit::FromHandle(child);
+        if (!field) return false;
+        switch (HIWORD(wParam)) {
+        case EN_SETFOCUS: field->OnSetFocus(); break;
+        case EN_KILLFOCUS: field->OnKillFocus(); break;
+        case EN_CHANGE: field->OnChange(); break;
+        default: return false;
+        }
+        *result = 0;
+        return true;
+    }
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,14 @@
+// A step column's number plate, which lights while its step plays.
+#pragma once
+
+#include "controls/mwnd.h"
+
+class StepLamp : public MWnd {
+public:
+    // The caption in a "System" 9-point font, centred, on the background colour.
+    void Draw(HDC dc) override;
+
+private:
+    std::string faceName_ = "System";
+    int pointSize_ = 90;  // tenths of a point
+};

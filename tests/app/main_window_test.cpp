@@ -1,0 +1,236 @@
+// The real main window in this process under Wine: real messages at the
+// pixel positions of the layout, then the Setup and the controls are checked.
+// One window serves every test (controls live as long as the process).
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/notice.h"
+#include "controls/key_state.h"
+#include "editing/control_ids.h"
+#include "panels/main_panel.h"
+
+namespace {
+
+std::vector<std::string> notes;
+void CollectNote(const char* text) { notes.push_back(text); }
+
+SHORT keysDown[256];
+SHORT FakeKeys(int key) { return keysDown[key & 0xFF]; }
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SetNoteSink(CollectNote);
+        SetKeyStateQuery(FakeKeys);
+        window = new MainWindow;
+        ASSERT_TRUE(window->CreateModeless(nullptr));
+        Pump();
+    }
+    void SetUp() override {
+        for (SHORT& k : keysDown) k = 0;
+        if (window->GetSequencer().IsRunning()) window->GetSequencer().StopPlayback();
+        panel().SetColumnCount(16);
+        window->Controller().ShowMeasure(0);
+        Pump();
+        setup().modified = 0;
+    }
+
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!window->PreTranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+    static HWND hwnd() { return window->Handle(); }
+    static MainPanel& panel() { return *window->Panel(); }
+    static ::Setup& setup() { return window->GetSetup(); }
+
+    static void Mouse(UINT message, int x, int y, HWND target = nullptr) {
+        const WPARAM keys = message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE ? MK_LBUTTON : 0;
+        SendMessageA(target ? target : hwnd(), message, keys, MAKELPARAM(x, y));
+    }
+    static void Click(int x, int y, HWND target = nullptr) {
+        Mouse(WM_LBUTTONDOWN, x, y, target);
+        Mouse(WM_LBUTTONUP, x, y, target);
+        Pump();
+    }
+    static void Key(WPARAM key) {
+        MSG msg = {hwnd(), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        if (!window->PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Pump();
+    }
+    // Top-left corner of step column k (1..16).
+    static int ColumnX(int k) { return 94 + 38 * (k - 1); }
+    static SIZE ClientSize() {
+        RECT r;
+        GetClientRect(hwnd(), &r);
+        return {r.right, r.bottom};
+    }
+    static void TypeInto(HWND field, const std::string& text) {
+        SetFocus(field);
+        SendMessageA(field, EM_SETSEL, 0, -1);
+        for (char c : text) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
+        Pump();
+    }
+
+    static MainWindow* window;
+};
+MainWindow* MainWindowTest::window = nullptr;
+
+TEST_F(MainWindowTest, StartsAt707By166WithSixteenColumnsAndTheDefaults) {
+    EXPECT_EQ(ClientSize().cx, 707);
+    EXPECT_EQ(ClientSize().cy, 166);
+    EXPECT_EQ(setup().stepsPerMeasure, 16);
+    for (int k = 1; k <= 16; ++k) EXPECT_TRUE(panel().Column(k).IsVisible()) << k;
+    EXPECT_EQ(setup().masterVolume, 80);
+    EXPECT_EQ(panel().VolumeDial().GetValue(), 80);
+    EXPECT_EQ(panel().PitchDial().GetValue(), 0);
+    EXPECT_EQ(panel().Column(6).ReadValue(30), 5);
+    EXPECT_TRUE(notes.empty()) << notes.front();
+}
+
+TEST_F(MainWindowTest, TheWidthDecidesTheColumnsAndTheStepsPerMeasure) {
+    for (int n = 1; n <= 16; ++n) {
+        panel().SetColumnCount(n);
+        Pump();
+        EXPECT_EQ(ClientSize().cx, 38 * n + 99) << n;
+        EXPECT_EQ(ClientSize().cy, 166);
+        EXPECT_EQ(setup().stepsPerMeasure, n);
+        for (int k = 1; k <= 16; ++k) EXPECT_EQ(panel().Column(k).IsVisible(), k <= n) << n << "/" << k;
+    }
+    EXPECT_EQ(setup().modified, 1) << "every resize is an edit";
+    // The size limits: 133 to 707 client pixels wide, 166 high.
+    MINMAXINFO limits = {};
+    SendMessageA(hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    RECT frame = {0, 0, 133, 166};
+    AdjustWindowRectEx(&frame, GetWindowLongA(hwnd(), GWL_STYLE), FALSE, GetWindowLongA(hwnd(), GWL_EXSTYLE));
+    EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+}
+
+TEST_F(MainWindowTest, ClickingAStepsOnButtonTogglesItAndMarksTheSetup) {
+    Click(ColumnX(3) + 12 + 8, 2 + 30 + 8);
+    EXPECT_EQ(setup().StepAddress(0, 2).on, 0);
+    EXPECT_EQ(setup().modified, 1);
+    EXPECT_EQ(setup().undoMeasure, 0) << "the press took the undo snapshot";
+    Click(ColumnX(3) + 12 + 8, 2 + 30 + 8);
+    EXPECT_EQ(setup().StepAddress(0, 2).on, 1);
+}
+
+TEST_F(MainWindowTest, ArrowsStepPitchAndCtrlStepsAnOctave) {
+    const int x = ColumnX(2) + 1 + 3, upY = 2 + 63 + 4;
+    Click(x, upY);
+    EXPECT_EQ(setup().StepAddress(0, 1).pitch, 1);
+    keysDown[VK_CONTROL] = static_cast<SHORT>(0x8000);
+    Click(x, upY);
+    keysDown[VK_CONTROL] = 0;
+    EXPECT_EQ(setup().StepAddress(0, 1).pitch, 13);
+    Click(x, 2 + 72 + 4);  // down
+    EXPECT_EQ(setup().StepAddress(0, 1).pitch, 12);
+    EXPECT_EQ(panel().Column(2).ReadValue(20), 12);
+}
+
+TEST_F(MainWindowTest, TypedPitchAndSoundAreClampedLiveAndCommittedOnLeaving) {
+    HWND pitchField = panel().Column(4).PitchDial().Field().Handle();
+    TypeInto(pitchField, "-70");
+    char text[32];
+    GetWindowTextA(pitchField, text, sizeof text);
+    EXPECT_STREQ(text, "-59") << "clamped at every keystroke";
+    window->ResetFocus();  // the field loses the focus and commits
+    Pump();
+    EXPECT_EQ(setup().StepAddress(0, 3).pitch, -59);
+}
+
+TEST_F(MainWindowTest, DraggingTheVolumeBarAndRightPressOnPanCentres) {
+    const int barX = ColumnX(5) + 30 + 3;
+    Mouse(WM_LBUTTONDOWN, barX, 2 + 19 + 60);
+    Mouse(WM_MOUSEMOVE, barX, 2 + 19 + 2);  // the top of the bar is the loudest
+    Mouse(WM_LBUTTONUP, barX, 2 + 19 + 2);
+    Pump();
+    EXPECT_GE(setup().StepAddress(0, 4).volume, 124);
+    Mouse(WM_LBUTTONDOWN, barX, 2 + 19 + 60);
+    Mouse(WM_MOUSEMOVE, barX, 2 + 19 + 115 + 40);  // dragged beyond the end: the minimum
+    Mouse(WM_LBUTTONUP, barX, 2 + 19 + 115 + 40);
+    Pump();
+    EXPECT_EQ(setup().StepAddress(0, 4).volume, 0);
+    EXPECT_EQ(panel().Column(5).ReadValue(40), 0);
+
+    setup().StepAddress(0, 4).pan = 10;
+    window->Controller().RefreshColumns(0);
+    SendMessageA(hwnd(), WM_RBUTTONDOWN, 0, MAKELPARAM(ColumnX(5) + 2 + 10, 2 + 130 + 3));
+    Pump();
+    EXPECT_EQ(setup().StepAddress(0, 4).pan, 64);
+    window->Controller().UndoLastEdit();
+    EXPECT_EQ(setup().StepAddress(0, 4).pan, 10);
+}
+
+TEST_F(MainWindowTest, MeasureButtonsSelectAndTheChainPopupEditsTheChain) {
+    // Measure 3's button: x 79, y 144 - 2 x 20.
+    Click(84, 104 + 9);
+    EXPECT_EQ(setup().editMeasure, 2);
+    EXPECT_EQ(panel().Strip().GetSelected(), 2);
+    EXPECT_EQ(setup().modified, 1);
+
+    setup().measures[2].nextMeasure = 3;
+    setup().modified = 0;
+    SendMessageA(hwnd(), WM_RBUTTONDOWN, 0, MAKELPARAM(84, 104 + 9));
+    Pump();
+    ChainPopup& popup = panel().Popup();
+    ASSERT_TRUE(popup.IsShown());
+    RECT placed;
+    GetWindowRect(popup.Handle(), &placed);
+    POINT corner = {89, 104};
+    ClientToScreen(hwnd(), &corner);
+    EXPECT_EQ(placed.left, corner.x);
+    EXPECT_EQ(placed.top, corner.y - 1);
+    EXPECT_EQ(popup.NextDial().GetValue(), 4) << "measures show as 1 to 8";
+
+    Click(96 + 3, 1 + 4, popup.Handle());  // repeat up
+    EXPECT_EQ(setup().measures[2].repeatCount, 2);
+    EXPECT_EQ(setup().modified, 1);
+    setup().modified = 0;
+    Click(96 + 3, 10 + 4, popup.Handle());  // and down again
+    Click(96 + 3, 10 + 4, popup.Handle());  // at 1: stays
+    EXPECT_EQ(setup().measures[2].repeatCount, 1);
+    Click(22 + 3, 10 + 4, popup.Handle());  // next down: measure 3
+    EXPECT_EQ(setup().measures[2].nextMeasure, 2);
+    TypeInto(popup.NextDial().Field().Handle(), "9");
+    window->ResetFocus();
+    Pump();
+    EXPECT_EQ(setup().measures[2].nextMeasure, 7) << "typed 9 is clamped to 8";
+
+    // A press in the main window hides it.
+    Key('Q');
+    EXPECT_FALSE(popup.IsShown());
+}
+
+TEST_F(MainWindowTest, SpaceStartsAndStopsAndDigitsJumpOnlyWhilePlaying) {
+    Key('5');
+    EXPECT_EQ(setup().playMeasure, 0) << "not playing: the digit does nothing";
+    Key(VK_SPACE);
+    EXPECT_TRUE(window->GetSequencer().IsRunning());
+    EXPECT_TRUE(panel().PlayButton().IsOn());
+    window->ResetFocus();
+    Key('5');
+    EXPECT_EQ(setup().playMeasure, 4);
+    EXPECT_EQ(panel().Strip().GetPlaying(), 4);
+    // With a text field focused the digit stays text.
+    SetFocus(panel().Column(1).PitchDial().Field().Handle());
+    Key('2');
+    EXPECT_NE(setup().playMeasure, 1);
+    Key(VK_SPACE);
+    EXPECT_FALSE(window->GetSequencer().IsRunning());
+    EXPECT_FALSE(panel().PlayButton().IsOn());
+}
+
+}  // namespace
