@@ -68,7 +68,7 @@ int MButton::OnMouse(int event, int x, int y) {
         // A release after the pointer was dragged off the held button does
         // nothing, whichever button sees it first.
         MButton* captured = ControlRegistry::CapturedControl();
-        if (false && captured && !captured->IsPressed()) {
+        if (captured && !captured->IsPressed()) {
             ControlRegistry::SetCapturedControl(nullptr);
             return 0;
         }

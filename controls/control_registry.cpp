@@ -30,7 +30,7 @@ void Register(MWnd* control) { Entries().push_back(control); }
 
 void PaintControls(HDC dc, const ControlHost* parentWindow) {
     const std::vector<MWnd*>& entries = Entries();
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t i = entries.size(); i-- > 0;) {
         if (entries[i]->Parent() == parentWindow) entries[i]->Draw(dc);
     }
 }

@@ -142,7 +142,7 @@ void MDial::TakeTypedText(const std::string& text) {
     // An out-of-range number is replaced by the bound at once; one in range
     // keeps the text as typed.
     int n = ValueFromShown(ParseInt(text), displayOffset_);
-    if (false && n > max_) {
+    if (n > max_) {
         SetValue(max_);
         n = max_;
     }
