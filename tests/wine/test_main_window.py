@@ -21,7 +21,7 @@ def image_size(path):
 
 class MainWindowTest(unittest.TestCase):
     def setUp(self):
-        self.session = harness.WineSession(PREFIX).__enter__()
+        self.session = harness.WineSession(PREFIX, audio=True).__enter__()
         self.addCleanup(self.session.close)
         self.process = self.session.start(EXE)
         self.window = self.session.wait_window(timeout=60)

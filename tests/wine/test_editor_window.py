@@ -1,0 +1,102 @@
+"""The editor window as a person uses it: Stepforge.exe under Wine, clicked
+and typed at with xdotool, and what it shows compared with what was done."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
+import harness  # noqa: E402
+
+EXE = os.environ["STEPFORGE_EXE"]
+PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
+
+
+def close_colours(a, b, tolerance=24):
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
+
+
+def column_x(k):
+    return 94 + 38 * (k - 1)
+
+
+class Screen:
+    """Pixels of one screenshot of the window, read through ImageMagick."""
+
+    def __init__(self, session, window, folder, name):
+        path = session.screenshot(os.path.join(folder, name + ".png"), window)
+        raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+        self.width, self.height = [int(v) for v in subprocess.run(
+            ["identify", "-format", "%w %h", path], capture_output=True, text=True, check=True).stdout.split()]
+        self.raw = raw
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.raw[i:i + 3])
+
+    def region(self, x, y, w, h):
+        return [self.pixel(x + dx, y + dy) for dy in range(h) for dx in range(w)]
+
+
+class EditorWindowTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="stepforge-editor-")
+        self.session = harness.WineSession(PREFIX, audio=True).__enter__()
+        self.addCleanup(self.session.close)
+        self.process = self.session.start(EXE)
+        self.window = self.session.wait_window(timeout=60)
+        time.sleep(1.0)
+
+    def shot(self, name):
+        return Screen(self.session, self.window, self.folder, name)
+
+    def test_a_click_toggles_a_step_and_the_picture_follows(self):
+        on_button = (column_x(3) + 12, 2 + 30, 17, 17)
+        before = self.shot("before").region(*on_button)
+        self.session.click(self.window, column_x(3) + 20, 2 + 38)
+        time.sleep(0.5)
+        after = self.shot("after").region(*on_button)
+        self.assertTrue(before != after, "the on button shows the step off")
+        self.session.click(self.window, column_x(3) + 20, 2 + 38)
+        time.sleep(0.5)
+        self.assertTrue(self.shot("again").region(*on_button) == before, "and on again")
+
+    def test_the_step_lamp_and_the_playing_mark_follow_playback(self):
+        lamps = [(column_x(k) + 12, 2 + 2, 23, 16) for k in range(1, 17)]
+        measure1 = (79, 144, 10, 18)
+        idle = self.shot("idle")
+        idle_lamps = [idle.region(*lamp) for lamp in lamps]
+        self.session.key(self.window, "space")
+        lit = []
+        for i in range(4):
+            time.sleep(0.23)
+            screen = self.shot(f"playing{i}")
+            changed = [k for k, lamp in enumerate(lamps) if screen.region(*lamp) != idle_lamps[k]]
+            self.assertLessEqual(len(changed), 1, "one lamp at a time")
+            lit += changed
+            if i == 0:
+                self.assertTrue(screen.region(*measure1) != idle.region(*measure1), "measure 1 marked as playing")
+        self.assertGreaterEqual(len(set(lit)), 3, f"the lamp moved along: {lit}")
+        self.session.key(self.window, "space")
+        time.sleep(0.5)
+        stopped = self.shot("stopped")
+        self.assertTrue([stopped.region(*lamp) for lamp in lamps] == idle_lamps, "every lamp dark again")
+        self.assertTrue(stopped.region(*measure1) == idle.region(*measure1), "no measure marked")
+
+    def test_enter_opens_the_colour_dialog_and_never_closes_the_window(self):
+        before = self.shot("colours")
+        for key in ("Escape", "Return"):  # cancel, then OK on the colour it starts from
+            self.session.key(self.window, "Return")
+            dialog = self.session.wait_window("^Color$", timeout=20)
+            self.session.key(dialog, key)
+            self.session.wait_window_gone(dialog)
+            time.sleep(0.5)
+            self.assertIsNone(self.process.poll(), "Enter never ends the program")
+        # The scheme derived again from its own highlight colour keeps the hue.
+        after = self.shot("recoloured")
+        self.assertTrue(close_colours(before.pixel(column_x(1) + 3, 160), after.pixel(column_x(1) + 3, 160)))
+
+if __name__ == "__main__":
+    unittest.main()
