@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/about_box.h"
 #include "app/window_helpers.h"
 #include "controls/control_events.h"
 #include "controls/control_registry.h"
@@ -81,12 +82,17 @@ BOOL MainWindow::OnInitDialog() {
     sequencer_.Prepare(setup_, *panel_, transportHost_, soundEngine_, std::make_unique<PlaybackClock>());
     soundEngine_.Init(setup_, Handle());
     panel_->Menus().BindSetup(setup_);
+    commands_.Bind();
+    panel_->SetSoundMenuOpener([](void* context, int column) {
+        static_cast<MainWindow*>(context)->commands_.ShowSoundMenu(column);
+    }, this);
+    library_.SetOwner(Handle());
+    library_.SetCaptionUpdater([this] { UpdateCaption(); });
 
     setup_.modified = 0;
     panel_->LayoutColumns();
     RegisterFileAssociation();
-    controller_.SetMasterVolume(80);
-    controller_.SetMasterPitch(0);
+    OpenCommandLineFile();
     setup_.highResTimer = LoadHighResTimerPreference() ? 1 : 0;
     sequencer_.SetClockSource(setup_.highResTimer != 0);
 
@@ -154,8 +160,14 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
     switch (message) {
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == kAboutCommand) return 0;
+        if ((wParam & 0xFFF0) == kAboutCommand) {
+            ShowAbout();
+            return 0;
+        }
         break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_PAINT:
         OnPaint();
         return 0;
@@ -285,6 +297,12 @@ void MainWindow::OnCancel() {
 }
 
 void MainWindow::OnClose() {
+    if (!PromptSaveChanges()) return;
     if (sequencer_.IsRunning()) sequencer_.StopPlayback();
     EndDialog(IDCANCEL);
+}
+
+void MainWindow::ShowAbout() {
+    AboutBox about(Handle());
+    about.DoModal();
 }

@@ -4,10 +4,15 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "app/dialog.h"
+#include "app/menu_commands.h"
 #include "audio/sound_engine.h"
 #include "controls/control_host.h"
 #include "editing/edit_controller.h"
+#include "files/sound_library.h"
+#include "model/setup_file.h"
 #include "model/setup.h"
 #include "playback/sequencer.h"
 #include "playback/window_transport_host.h"
@@ -21,6 +26,26 @@ public:
 
     void ResetFocus();
     void ChangeColor();
+    void ShowAbout();
+
+    // Setup files: the open and save commands, the question that guards
+    // unsaved edits, and the caption that names the file and sound folder.
+    bool PromptSaveChanges();
+    void OpenSetupDialog();
+    void OpenSetupPath(const std::string& path);
+    void SaveSetup();
+    void SaveSetupAs();
+    void UpdateCaption();
+    // Reads a setup file and hands it over to the window; false (with a
+    // message, and the Setup as it was) when it cannot be read.
+    bool ReadSetupFileAndShow(const std::string& path);
+    bool WriteSetupFileAndShow(const std::string& path);
+
+    // Stand-ins for the modal boxes, for tests that cannot click them.
+    using SaveQuestion = int (*)(const std::string& prompt);  // 0 cancel, 1 save, 2 don't save
+    using FileQuestion = bool (*)(bool save, const std::string& proposed, std::string* chosen);
+    void SetSaveQuestion(SaveQuestion question) { saveQuestion_ = question; }
+    void SetFileQuestion(FileQuestion question) { fileQuestion_ = question; }
 
     // ControlHost.
     HWND HostWindow() const override { return Handle(); }
@@ -31,6 +56,8 @@ public:
     EditController& Controller() { return controller_; }
     Sequencer& GetSequencer() { return sequencer_; }
     SoundEngine& Engine() { return soundEngine_; }
+    SoundLibrary& Library() { return library_; }
+    MenuCommands& Commands() { return commands_; }
     bool Initialised() const { return initialised_; }
 
     // The keyboard filter every message passes before dispatch.
@@ -50,6 +77,10 @@ private:
     void OnPaint();
     void OnClose();
     void ReplaceBackgroundBrush(COLORREF colour);
+    void OpenCommandLineFile();
+    void OnDropFiles(HDROP drop);
+    bool ChooseSetupFile(bool save, const std::string& proposed, std::string* chosen);
+    void ApplyLoadedWindowState(const SetupFileWindowState& state);
     HWND FocusHolder() const { return GetDlgItem(Handle(), IDOK); }
 
     MainPanel* panel_ = nullptr;  // lives until the process ends
@@ -66,4 +97,8 @@ private:
     bool initialised_ = false;
     HICON icon_ = nullptr;
     WindowTransportHost transportHost_;
+    SoundLibrary library_{setup_, soundEngine_};
+    MenuCommands commands_{*this};
+    SaveQuestion saveQuestion_ = nullptr;
+    FileQuestion fileQuestion_ = nullptr;
 };

@@ -3,5 +3,37 @@
 
 #define IDD_MAIN_WINDOW 102
 #define IDD_CHAIN_POPUP 167
+#define IDD_ABOUT_BOX 172
 #define IDS_ABOUTBOX 101
 #define IDI_MAIN 128
+
+// Menus, the accelerator table, and the question box's text.
+#define IDR_FILE_MENU 161
+#define IDR_EDIT_MENU 162
+#define IDR_OPTIONS_MENU 163
+#define IDR_SOUND_MENU 164
+#define IDR_ACCELERATORS 20000
+#define IDC_QUESTION_TEXT 200
+
+// Commands of the menus and the accelerators.
+#define ID_OPEN_SETUP 21001
+#define ID_SAVE_SETUP 21002
+#define ID_SAVE_SETUP_AS 21003
+#define ID_EXIT 21004
+#define ID_IMPORT_SOUNDS 32771
+#define ID_CHANGE_COLOR 32775
+#define ID_ABOUT 32776
+#define ID_UNDO 22001
+#define ID_COPY_MEASURE 22002
+#define ID_PASTE_MEASURE 22003
+#define ID_SHIFT_LEFT 22004
+#define ID_SHIFT_RIGHT 22005
+#define ID_SAMPLES_PER_MEASURE 23003
+#define ID_BEATS_PER_MINUTE 23004
+#define ID_RANDOMIZE 23005
+#define ID_KILL_ALL_SOUND 23006
+#define ID_POLYPHONIC 23007
+#define ID_MUTE 23008
+#define ID_QUICK_FADE 32772
+#define ID_HIGH_RES_TIMER 32777
+#define ID_SOUND_FIRST 500

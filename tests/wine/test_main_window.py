@@ -38,14 +38,25 @@ class MainWindowTest(unittest.TestCase):
         self.assertEqual(self.session.wait_exit(self.process, timeout=20), 0)
 
     def test_enter_keeps_the_window_and_escape_closes_through_the_close_path(self):
-        self.session.key(self.window, "Return")
-        with self.assertRaises(subprocess.TimeoutExpired):
-            self.process.wait(timeout=1.5)
+        self.session.key(self.window, "Return")  # the colour dialog, never the end
+        dialog = self.session.wait_window("^Color$", timeout=20)
+        self.session.key(dialog, "Escape")
+        self.session.wait_window_gone(dialog)
+        self.assertIsNone(self.process.poll())
         self.assertIn(self.window, self.session.find_windows(harness.CAPTION_REGEX))
 
+        # A colour change is an edit: Escape asks the save-changes question first.
         self.session.key(self.window, "Escape")
-        self.assertEqual(self.session.wait_exit(self.process, timeout=20), 0)
+        question = self.session.wait_window("€ § ¶", timeout=20)
+        self.assertIsNone(self.process.poll(), "the question comes before the end")
+        self.session.key(question, "Escape")  # Cancel keeps the window open
+        self.session.wait_window_gone(question)
+        self.assertIsNone(self.process.poll())
 
+        self.session.key(self.window, "Escape")
+        question = self.session.wait_window("€ § ¶", timeout=20)
+        self.session.key(question, "d")  # Don't Save
+        self.assertEqual(self.session.wait_exit(self.process, timeout=20), 0)
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,0 +1,237 @@
+#include "app/menu_commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "app/notice.h"
+#include "editing/control_ids.h"
+#include "files/preferences.h"
+#include "model/byte_io.h"
+#include "panels/main_panel.h"
+#include "resources/resource.h"
+
+namespace {
+constexpr SIZE_T kClipboardBlockSize = 4096;
+}
+
+void MenuCommands::Bind() {
+    MenuBar& bar = window_.Panel()->Menus();
+    bar.SetCommandHandler([this](int id) { return OnCommand(id); });
+    bar.SetMenuPreparer([this](int menuId, HMENU popup) { PrepareMenu(menuId, popup); });
+    clipboardFormat_ = RegisterClipboardFormatA(kClipboardFormatName);
+    Setup& setup = window_.GetSetup();
+    Measure& edited = setup.measures[setup.editMeasure];
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
+        CopyStepValues(setup.measures[Setup::kCopyBufferMeasure].steps[s], edited.steps[s]);
+        CopyStepValues(setup.measures[Setup::kUndoBufferMeasure].steps[s], edited.steps[s]);
+    }
+}
+
+void MenuCommands::PrepareMenu(int menuId, HMENU popup) {
+    const Setup& setup = window_.GetSetup();
+    auto enable = [popup](int id, bool on) { EnableMenuItem(popup, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    auto check = [popup](int id, bool on) { CheckMenuItem(popup, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
+    switch (menuId) {
+    case IDR_FILE_MENU:
+        enable(ID_SAVE_SETUP, setup.modified == 1);
+        break;
+    case IDR_EDIT_MENU:
+        enable(ID_UNDO, setup.undoMeasure == setup.editMeasure);
+        enable(ID_PASTE_MEASURE, IsClipboardFormatAvailable(clipboardFormat_) != 0);
+        break;
+    case IDR_OPTIONS_MENU:
+        CheckMenuRadioItem(popup, ID_SAMPLES_PER_MEASURE, ID_BEATS_PER_MINUTE,
+                           setup.tempoUnit == 1 ? ID_SAMPLES_PER_MEASURE : ID_BEATS_PER_MINUTE, MF_BYCOMMAND);
+        check(ID_POLYPHONIC, setup.polyphonic == 1);
+        check(ID_MUTE, setup.muted == 1);
+        check(ID_QUICK_FADE, setup.quickFade == 1);
+        enable(ID_QUICK_FADE, false);
+        check(ID_HIGH_RES_TIMER, setup.highResTimer == 1);
+        break;
+    default:
+        break;
+    }
+}
+
+bool MenuCommands::OnCommand(int id) {
+    Setup& setup = window_.GetSetup();
+    EditController& controller = window_.Controller();
+    MainPanel& panel = *window_.Panel();
+
+    // The sound menu and the three menu buttons come first.
+    const int soundCount = window_.Engine().SoundCount();
+    if (id >= ID_SOUND_FIRST && id < ID_SOUND_FIRST + soundCount) {
+        const int sound = id - ID_SOUND_FIRST;
+        const int step = panel.Menus().soundMenuStep;
+        window_.Engine().AssignSound(setup.editMeasure, step, sound);
+        panel.SetStepControl(step, KIND_SOUND, sound);
+        SetStepValue(setup.StepAddress(setup.editMeasure, step), KIND_SOUND, sound);
+        setup.modified = 1;
+        return true;
+    }
+    switch (id) {
+    case ID_FILE_MENU: panel.Menus().OpenMenu(IDR_FILE_MENU, id); return true;
+    case ID_EDIT_MENU: panel.Menus().OpenMenu(IDR_EDIT_MENU, id); return true;
+    case ID_OPTIONS_MENU: panel.Menus().OpenMenu(IDR_OPTIONS_MENU, id); return true;
+
+    case ID_OPEN_SETUP: window_.OpenSetupDialog(); return true;
+    case ID_IMPORT_SOUNDS: window_.Library().ImportSounds(); return true;
+    case ID_SAVE_SETUP: window_.SaveSetup(); return true;
+    case ID_SAVE_SETUP_AS: window_.SaveSetupAs(); return true;
+    case ID_CHANGE_COLOR:
+        window_.ChangeColor();
+        setup.modified = 1;
+        return true;
+    case ID_ABOUT: window_.ShowAbout(); return true;
+    case ID_EXIT: SendMessageA(window_.Handle(), WM_CLOSE, 0, 0); return true;
+
+    case ID_UNDO: controller.UndoLastEdit(); return true;
+    case ID_COPY_MEASURE: CopyMeasure(); return true;
+    case ID_PASTE_MEASURE: PasteMeasure(); return true;
+    case ID_SHIFT_RIGHT:
+        controller.ShiftSteps(+1);
+        setup.modified = 1;
+        return true;
+    case ID_SHIFT_LEFT:
+        controller.ShiftSteps(-1);
+        setup.modified = 1;
+        return true;
+
+    case ID_POLYPHONIC:
+        setup.polyphonic = setup.polyphonic == 0 ? 1 : 0;
+        setup.modified = 1;
+        return true;
+    case ID_HIGH_RES_TIMER:
+        setup.highResTimer = setup.highResTimer == 0 ? 1 : 0;
+        window_.GetSequencer().SetClockSource(setup.highResTimer != 0);
+        SaveHighResTimerPreference(setup.highResTimer != 0);
+        return true;
+    case ID_SAMPLES_PER_MEASURE: SetTempoUnit(1); return true;
+    case ID_BEATS_PER_MINUTE: SetTempoUnit(0); return true;
+    case ID_RANDOMIZE:
+        controller.TakeUndoSnapshot();
+        controller.RandomizeMeasure();
+        setup.modified = 1;
+        return true;
+    case ID_MUTE: ToggleMute(); return true;
+    case ID_KILL_ALL_SOUND: window_.Engine().KillAllSound(); return true;
+    default: return false;
+    }
+}
+
+void MenuCommands::SetTempoUnit(int unit) {
+    Setup& setup = window_.GetSetup();
+    if (setup.tempoUnit == unit) return;
+    setup.tempoUnit = static_cast<int16_t>(unit);
+    MTempoDial& tempo = window_.Panel()->TempoDial();
+    tempo.SetShowDerived(unit);
+    tempo.Display();
+    setup.modified = 1;
+}
+
+void MenuCommands::ToggleMute() {
+    Setup& setup = window_.GetSetup();
+    setup.muted = setup.muted == 0 ? 1 : 0;
+    window_.Panel()->SetMuteButton(setup.muted == 0);
+    window_.GetSequencer().OnMuteToggled(window_.Panel()->MuteButtonPressed());
+}
+
+void MenuCommands::CopyMeasure() {
+    // A text field with a selection copies its text.
+    HWND focus = GetFocus();
+    DWORD start = 0, end = 0;
+    if (focus) SendMessageA(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (start != end) {
+        SendMessageA(focus, WM_COPY, 0, 0);
+        return;
+    }
+    Setup& setup = window_.GetSetup();
+    Measure& copyBuffer = setup.measures[Setup::kCopyBufferMeasure];
+    Measure& undoBuffer = setup.measures[Setup::kUndoBufferMeasure];
+    Measure& edited = setup.measures[setup.editMeasure];
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) CopyStepValues(undoBuffer.steps[s], copyBuffer.steps[s]);
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) CopyStepValues(copyBuffer.steps[s], edited.steps[s]);
+
+    if (!OpenClipboard(window_.Panel()->Menus().Handle())) {
+        ShowNote("Could not copy to the clipboard...");
+        return;
+    }
+    EmptyClipboard();
+    ByteArchive archive;
+    copyBuffer.SerializeMeasureSteps(archive);
+    const std::vector<uint8_t>& bytes = archive.StoredBytes();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE | GMEM_ZEROINIT, kClipboardBlockSize);
+    if (block) {
+        if (void* memory = GlobalLock(block)) {
+            std::memcpy(memory, bytes.data(), bytes.size());
+            GlobalUnlock(block);
+            if (!SetClipboardData(clipboardFormat_, block)) GlobalFree(block);
+        } else {
+            GlobalFree(block);
+        }
+    }
+    CloseClipboard();
+}
+
+void MenuCommands::PasteMeasure() {
+    if (!IsClipboardFormatAvailable(clipboardFormat_)) {
+        if (HWND focus = GetFocus()) SendMessageA(focus, WM_PASTE, 0, 0);
+        return;
+    }
+    Setup& setup = window_.GetSetup();
+    window_.Controller().TakeUndoSnapshot();
+    if (!OpenClipboard(window_.Panel()->Menus().Handle())) return;
+    HANDLE block = GetClipboardData(clipboardFormat_);
+    bool read = false;
+    Measure& copyBuffer = setup.measures[Setup::kCopyBufferMeasure];
+    // A block under our name that is shorter than one measure was not put
+    // there by us: it is refused rather than read past its end.
+    if (block && GlobalSize(block) >= Measure::kStreamSize) {
+        if (const void* memory = GlobalLock(block)) {
+            ByteArchive archive(static_cast<const uint8_t*>(memory), Measure::kStreamSize);
+            read = copyBuffer.SerializeMeasureSteps(archive);
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    if (!read) return;
+
+    const int edited = setup.editMeasure;
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s)
+        AssignStepValues(setup.measures[edited].steps[s], copyBuffer.steps[s]);  // voices re-bound below
+    window_.Controller().RefreshColumns(edited);
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s)
+        window_.Engine().AssignSound(edited, s, setup.measures[edited].steps[s].sound);
+}
+
+std::string MenuCommands::SoundMenuText(int index, const std::string& name) {
+    char number[16];
+    std::snprintf(number, sizeof number, index + 1 < 10 ? "0%d" : "%d", index + 1);
+    return std::string(number) + ": " + name;
+}
+
+void MenuCommands::ShowSoundMenu(int step) {
+    MenuBar& bar = window_.Panel()->Menus();
+    bar.soundMenuStep = step;
+    const DWORD position = GetMessagePos();
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_SOUND_MENU));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    const Setup& setup = window_.GetSetup();
+    const int n = window_.Engine().SoundCount();
+    if (popup && n > 0) {
+        ModifyMenuA(popup, ID_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, ID_SOUND_FIRST,
+                    SoundMenuText(0, setup.soundNames[0]).c_str());
+        for (int i = 1; i < n && i < static_cast<int>(setup.soundNames.size()); ++i)
+            AppendMenuA(popup, MF_STRING, ID_SOUND_FIRST + i, SoundMenuText(i, setup.soundNames[i]).c_str());
+    }
+    if (popup) {
+        const int current = setup.StepAddress(setup.editMeasure, step).sound;
+        if (current >= 0 && current < n)
+            CheckMenuRadioItem(popup, ID_SOUND_FIRST, ID_SOUND_FIRST + n, ID_SOUND_FIRST + current, MF_BYCOMMAND);
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
+                       static_cast<short>(HIWORD(position)), 0, bar.Handle(), nullptr);
+    }
+    DestroyMenu(menu);
+}

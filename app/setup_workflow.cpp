@@ -1,0 +1,277 @@
+// The user's side of setup files: open (dialog, command line, drop), save,
+// save as, the save-changes question, and the caption.
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/notice.h"
+#include "app/window_helpers.h"
+#include "model/setup_file.h"
+#include "panels/main_panel.h"
+#include "playback/instance_link.h"
+
+namespace {
+// The file dialogs' filter; \266 and \247 are the pilcrow and the section sign.
+const char kFilter[] =
+    "^&^ files (*.^&^)\0*.^&^\0^\266^ files (*.^\266^)\0*.^\266^\0^\247^ files (*.^\247^)\0*.^\247^\0"
+    "All Files (*.*)\0*.*\0";
+const char kDefaultExtension[] = "^&^";
+const char kUntitledFileName[] = "Untitled Settings.^&^";
+const char kUntitledPromptName[] = " Untitled Settings.^&&^ ";
+const char kCaptionStart[] = " -  +  \xF7  x :   ";
+
+constexpr int kSaveQuestionCancel = 0, kSaveQuestionSave = 1, kSaveQuestionDontSave = 2;
+
+INT_PTR CALLBACK SaveChangesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(dialog, 200, reinterpret_cast<const char*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case 1: EndDialog(dialog, kSaveQuestionSave); return TRUE;
+        case 2: EndDialog(dialog, kSaveQuestionCancel); return TRUE;
+        case 201: EndDialog(dialog, kSaveQuestionDontSave); return TRUE;
+        default: return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+std::string LastThree(const std::string& text) { return text.size() < 3 ? text : text.substr(text.size() - 3); }
+
+// The target of a shell shortcut; empty when it cannot be read.
+std::string ResolveShellLink(const std::string& linkPath, HWND window) {
+    std::string target;
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      reinterpret_cast<void**>(&link));
+    if (SUCCEEDED(result)) result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(result)) {
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+        result = file->Load(wide, STGM_READ);
+    }
+    if (SUCCEEDED(result)) result = link->Resolve(window, SLR_ANY_MATCH);
+    if (SUCCEEDED(result)) {
+        char path[MAX_PATH] = {};
+        WIN32_FIND_DATAA found;
+        result = link->GetPath(path, MAX_PATH, &found, SLGP_SHORTPATH);
+        if (FAILED(result)) ShowNote("GetPath failed!");
+        else target = path;
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return target;
+}
+
+// The full, long form of a path through the shell; false with "Path not found.".
+bool ResolveShellPath(const std::string& path, std::string* full) {
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, wide, MAX_PATH);
+    IShellFolder* desktop = nullptr;
+    LPITEMIDLIST items = nullptr;
+    HRESULT result = SHGetDesktopFolder(&desktop);
+    if (SUCCEEDED(result)) {
+        result = desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &items, nullptr);
+        desktop->Release();
+    }
+    if (FAILED(result) || !items) {
+        ShowNote("Path not found.");
+        return false;
+    }
+    char buffer[MAX_PATH] = {};
+    const bool ok = SHGetPathFromIDListA(items, buffer);
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(items);
+        allocator->Release();
+    }
+    if (!ok) {
+        ShowNote("Path not found.");
+        return false;
+    }
+    *full = buffer;
+    return true;
+}
+
+bool CanOpenForReading(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+}  // namespace
+
+bool MainWindow::PromptSaveChanges() {
+    if (setup_.modified == 0) return true;
+    const std::string name = setup_.filePath.empty() ? kUntitledPromptName : setup_.filePath;
+    char prompt[256];
+    std::snprintf(prompt, sizeof prompt, "%s%s%s", "Save changes to\n\"", name.c_str(), "\"?");
+    const int answer = saveQuestion_ ? saveQuestion_(prompt)
+                                     : static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), "SAVECHANGESDLG",
+                                                                        Handle(), SaveChangesProc,
+                                                                        reinterpret_cast<LPARAM>(prompt)));
+    if (answer == kSaveQuestionCancel) return false;
+    if (answer == kSaveQuestionSave) {
+        if (setup_.filePath.empty()) SaveSetupAs();
+        else WriteSetupFileAndShow(setup_.filePath);
+        return setup_.modified == 0;
+    }
+    return true;
+}
+
+bool MainWindow::ChooseSetupFile(bool save, const std::string& proposed, std::string* chosen) {
+    if (fileQuestion_) return fileQuestion_(save, proposed, chosen);
+    char file[MAX_PATH] = {};
+    lstrcpynA(file, proposed.c_str(), MAX_PATH);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = kDefaultExtension;
+    dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    const BOOL ok = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    if (ok) *chosen = file;
+    return ok != FALSE;
+}
+
+void MainWindow::OpenSetupDialog() {
+    if (!PromptSaveChanges()) return;
+    std::string path;
+    if (!ChooseSetupFile(false, "", &path)) {
+        ResetFocus();
+        return;
+    }
+    ReadSetupFileAndShow(path);
+}
+
+void MainWindow::OpenSetupPath(const std::string& path) {
+    if (!PromptSaveChanges()) return;
+    std::string working = path;
+    const std::string ending = LastThree(path);
+    if (ending == "LNK" || ending == "lnk") working = ResolveShellLink(path, Handle());
+    const std::string type = LastThree(working);
+    if (type != ".^^" && type != "^_^" && type != "^&^") return;
+    std::string full;
+    // Nothing is read when the shell cannot name the file: the Setup stays as it was.
+    if (!ResolveShellPath(working, &full)) return;
+    ReadSetupFileAndShow(full);
+}
+
+void MainWindow::SaveSetup() {
+    if (setup_.filePath.empty()) SaveSetupAs();
+    else WriteSetupFileAndShow(setup_.filePath);
+}
+
+void MainWindow::SaveSetupAs() {
+    const std::string proposed = setup_.filePath.empty() ? kUntitledFileName : setup_.filePath;
+    std::string path;
+    if (ChooseSetupFile(true, proposed, &path)) WriteSetupFileAndShow(path);
+    ResetFocus();
+}
+
+void MainWindow::UpdateCaption() {
+    std::string title = FileTitleOf(setup_.filePath);
+    if (title.empty()) title = "Untitled";
+    setup_.caption = kCaptionStart + title + " using: " + setup_.soundDirTitle;
+    SetWindowTextA(Handle(), setup_.caption.c_str());
+}
+
+bool MainWindow::WriteSetupFileAndShow(const std::string& path) {
+    SetupFileWindowState state = {};
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    state.left = window.left;
+    state.top = window.top;
+    state.schemeColor = panel_->Scheme().highlight2;
+    const std::string previousPath = setup_.filePath;
+    if (!WriteSetupFile(setup_, path, state)) {
+        // A failed save changes nothing: the Setup keeps its name and its
+        // edits, and the file on disk is what it was.
+        setup_.filePath = previousPath;
+        ShowNote(("Could not save the setup file:\n" + path +
+                  "\nIt could not be written (is the folder writable, is the disk full?). "
+                  "The file on disk is unchanged.")
+                     .c_str());
+        return false;
+    }
+    UpdateCaption();
+    setup_.modified = 0;
+    return true;
+}
+
+bool MainWindow::ReadSetupFileAndShow(const std::string& path) {
+    SetupFileWindowState state = {};
+    if (!ReadSetupFile(setup_, path, &state)) {
+        const char* reason = CanOpenForReading(path) ? "It is too short or damaged to be a setup file."
+                                                     : "It could not be opened.";
+        ShowNote(("Could not open the setup file:\n" + path + "\n" + reason + " Nothing was changed.").c_str());
+        ResetFocus();
+        return false;
+    }
+    // The hand-over, in order: sound folder, tempo and master values, mute,
+    // caption and edited measure, window size and place, colours, layout.
+    setup_.soundDirTitle = FileTitleOf(setup_.soundDir);
+    library_.LocateSoundDirectory();
+    panel_->TempoDial().SetShowDerived(setup_.tempoUnit);
+    controller_.SetTempo(setup_.tempo);
+    controller_.SetMasterVolume(setup_.masterVolume);
+    controller_.SetMasterPitch(setup_.masterPitch);
+    panel_->SetMuteButton(setup_.muted == 0);
+    ShowWindow(Handle(), SW_HIDE);
+    UpdateCaption();
+    controller_.ShowMeasure(setup_.editMeasure);
+    ApplyLoadedWindowState(state);
+    ShowWindow(Handle(), SW_SHOW);
+    panel_->LayoutColumns();
+    setup_.modified = 0;
+    ResetFocus();
+    return true;
+}
+
+void MainWindow::ApplyLoadedWindowState(const SetupFileWindowState& state) {
+    const int columns = setup_.stepsPerMeasure;
+    ResizeToClient(Handle(), RECT{0, 0, columns * 38 + 99, 166});
+    SetWindowPos(Handle(), nullptr, state.left, state.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    panel_->ApplyColorScheme(state.schemeColor);
+    backgroundColor_ = panel_->Scheme().btnFace;
+    textColor_ = panel_->Scheme().highlight2;
+    ReplaceBackgroundBrush(backgroundColor_);
+}
+
+void MainWindow::OpenCommandLineFile() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::string path;
+    if (arguments && count > 1) {
+        char buffer[MAX_PATH] = {};
+        WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, buffer, MAX_PATH, nullptr, nullptr);
+        path = buffer;
+    }
+    if (arguments) LocalFree(arguments);
+    if (!path.empty()) {
+        OpenSetupPath(path);
+    } else {
+        controller_.SetMasterVolume(80);
+        controller_.SetMasterPitch(0);
+    }
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+    char path[MAX_PATH] = " ";
+    DragQueryFileA(drop, 0, path, MAX_PATH);
+    DragFinish(drop);
+    OpenSetupPath(path);
+}

@@ -1,0 +1,118 @@
+#include "files/sound_library.h"
+
+#include <commdlg.h>
+
+#include "files/sound_order.h"
+
+namespace {
+INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(dialog, 200, reinterpret_cast<const char*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) EndDialog(dialog, 1);
+        if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+}  // namespace
+
+std::string FileTitleOf(const std::string& path) {
+    char title[256] = {};
+    if (GetFileTitleA(path.c_str(), title, sizeof title) != 0) return std::string();
+    return title;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) {
+        SetCurrentDirectoryA(previous);
+        return false;
+    }
+    setup_.soundDir = folder;
+    setup_.soundDirTitle = FileTitleOf(folder);
+    setup_.modified = 1;
+    engine_.ReleaseSoundBank();
+    setup_.soundNames.clear();
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.wav", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            setup_.soundNames.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SortLikeNtfs(setup_.soundNames);
+    engine_.LoadSoundBank();
+    SetCurrentDirectoryA(previous);
+    return true;
+}
+
+bool SoundLibrary::ChooseWaveFile(std::string* path) {
+    if (chooser_) return chooser_(path);
+    char file[MAX_PATH] = {};
+    char title[MAX_PATH] = {};
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner_;
+    dialog.lpstrFilter = "Wave files (*.wav)\0*.wav\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFileTitle = title;
+    dialog.nMaxFileTitle = MAX_PATH;
+    dialog.lpstrTitle = "Import Sounds";
+    dialog.lpstrDefExt = "*.wav";
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&dialog)) return false;
+    *path = file;
+    return true;
+}
+
+bool SoundLibrary::ImportSounds() {
+    std::string chosen;
+    if (!ChooseWaveFile(&chosen)) return false;
+    // The chosen file's folder, which is also where the dialog leaves the
+    // current directory; taken from the path so it holds wherever the dialog
+    // leaves it.
+    setup_.soundDir = FolderOf(chosen);
+    setup_.soundDirTitle = FileTitleOf(setup_.soundDir);
+    if (updateCaption_) updateCaption_();
+    return ReloadSoundDirectory();
+}
+
+void SoundLibrary::Found() {
+    setup_.modified = 0;
+    if (updateCaption_) updateCaption_();
+}
+
+void SoundLibrary::LocateSoundDirectory() {
+    if (ReloadSoundDirectory()) return Found();
+    // The setup file's own folder when it bears the sound folder's name, with
+    // its drive (a path without one would be looked for on the current drive).
+    const std::string setupFolder = FolderOf(setup_.filePath);
+    if (!setupFolder.empty()) {
+        if (FileTitleOf(setupFolder) == setup_.soundDirTitle && LoadSoundDirectory(setupFolder)) return Found();
+        // A sound folder of the same name beside the setup file: a setup
+        // file and its sounds moved together.
+        if (!setup_.soundDirTitle.empty() && LoadSoundDirectory(setupFolder + "\\" + setup_.soundDirTitle))
+            return Found();
+    }
+    if (AskOkCancel("Problem locating sound directory:\n" + setup_.soundDir + "\nDo you want to try and find it?"))
+        ImportSounds();
+}
+
+bool SoundLibrary::AskOkCancel(const std::string& text) {
+    if (asker_) return asker_(text);
+    return DialogBoxParamA(GetModuleHandleA(nullptr), "OKCANCELDLG", owner_, QuestionProc,
+                           reinterpret_cast<LPARAM>(text.c_str())) == 1;
+}

@@ -1,0 +1,53 @@
+// The sound folder of a Setup: its WAV files become the sound list, loaded
+// into the sound engine; it is chosen by importing a file from it, stored in
+// setup files, and found again after a setup file is read.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "audio/sound_engine.h"
+#include "model/setup.h"
+
+class SoundLibrary {
+public:
+    SoundLibrary(Setup& setup, SoundEngine& engine) : setup_(setup), engine_(engine) {}
+
+    void SetOwner(HWND owner) { owner_ = owner; }
+    void SetCaptionUpdater(std::function<void()> update) { updateCaption_ = std::move(update); }
+
+    // Makes the folder the sound folder and loads its WAV files; false (and
+    // nothing changed) when the folder cannot be entered.
+    bool LoadSoundDirectory(const std::string& folder);
+    bool ReloadSoundDirectory() { return LoadSoundDirectory(setup_.soundDir); }
+    // Asks for a WAV file; its folder becomes the sound folder. False when cancelled.
+    bool ImportSounds();
+    // After a setup file was read: the stored folder, or one of the same name
+    // where the setup file lies, or the user is asked to find it.
+    void LocateSoundDirectory();
+    // The question box; true for OK.
+    bool AskOkCancel(const std::string& text);
+
+    // Stand-ins for the two boxes, for tests that cannot click them.
+    using Chooser = std::function<bool(std::string* path)>;
+    using Asker = std::function<bool(const std::string& text)>;
+    void SetFileChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+    void SetAsker(Asker asker) { asker_ = std::move(asker); }
+
+private:
+    bool ChooseWaveFile(std::string* path);
+    void Found();
+
+    Setup& setup_;
+    SoundEngine& engine_;
+    HWND owner_ = nullptr;
+    std::function<void()> updateCaption_;
+    Chooser chooser_;
+    Asker asker_;
+};
+
+// The title the shell gives a path's last part (GetFileTitleA).
+std::string FileTitleOf(const std::string& path);
+// The folder part of a file path, drive included, without a trailing backslash.
+std::string FolderOf(const std::string& path);
