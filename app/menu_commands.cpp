@@ -34,20 +34,20 @@ void MenuCommands::PrepareMenu(int menuId, HMENU popup) {
     auto check = [popup](int id, bool on) { CheckMenuItem(popup, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
     switch (menuId) {
     case IDR_FILE_MENU:
-        enable(ID_SAVE_SETUP, setup.modified == 1);
+        enable(IDM_SAVE_SETUP, setup.modified == 1);
         break;
     case IDR_EDIT_MENU:
-        enable(ID_UNDO, setup.undoMeasure == setup.editMeasure);
-        enable(ID_PASTE_MEASURE, IsClipboardFormatAvailable(clipboardFormat_) != 0);
+        enable(IDM_UNDO, setup.undoMeasure == setup.editMeasure);
+        enable(IDM_PASTE_MEASURE, IsClipboardFormatAvailable(clipboardFormat_) != 0);
         break;
     case IDR_OPTIONS_MENU:
-        CheckMenuRadioItem(popup, ID_SAMPLES_PER_MEASURE, ID_BEATS_PER_MINUTE,
-                           setup.tempoUnit == 1 ? ID_SAMPLES_PER_MEASURE : ID_BEATS_PER_MINUTE, MF_BYCOMMAND);
-        check(ID_POLYPHONIC, setup.polyphonic == 1);
-        check(ID_MUTE, setup.muted == 1);
-        check(ID_QUICK_FADE, setup.quickFade == 1);
-        enable(ID_QUICK_FADE, false);
-        check(ID_HIGH_RES_TIMER, setup.highResTimer == 1);
+        CheckMenuRadioItem(popup, IDM_SAMPLES_PER_MEASURE, IDM_BEATS_PER_MINUTE,
+                           setup.tempoUnit == 1 ? IDM_SAMPLES_PER_MEASURE : IDM_BEATS_PER_MINUTE, MF_BYCOMMAND);
+        check(IDM_POLYPHONIC, setup.polyphonic == 1);
+        check(IDM_MUTE, setup.muted == 1);
+        check(IDM_QUICK_FADE, setup.quickFade == 1);
+        enable(IDM_QUICK_FADE, false);
+        check(IDM_HIGH_RES_TIMER, setup.highResTimer == 1);
         break;
     default:
         break;
@@ -61,8 +61,8 @@ bool MenuCommands::OnCommand(int id) {
 
     // The sound menu and the three menu buttons come first.
     const int soundCount = window_.Engine().SoundCount();
-    if (id >= ID_SOUND_FIRST && id < ID_SOUND_FIRST + soundCount) {
-        const int sound = id - ID_SOUND_FIRST;
+    if (id >= IDM_SOUND_FIRST && id < IDM_SOUND_FIRST + soundCount) {
+        const int sound = id - IDM_SOUND_FIRST;
         const int step = panel.Menus().soundMenuStep;
         window_.Engine().AssignSound(setup.editMeasure, step, sound);
         panel.SetStepControl(step, KIND_SOUND, sound);
@@ -75,47 +75,47 @@ bool MenuCommands::OnCommand(int id) {
     case ID_EDIT_MENU: panel.Menus().OpenMenu(IDR_EDIT_MENU, id); return true;
     case ID_OPTIONS_MENU: panel.Menus().OpenMenu(IDR_OPTIONS_MENU, id); return true;
 
-    case ID_OPEN_SETUP: window_.OpenSetupDialog(); return true;
-    case ID_IMPORT_SOUNDS: window_.Library().ImportSounds(); return true;
-    case ID_SAVE_SETUP: window_.SaveSetup(); return true;
-    case ID_SAVE_SETUP_AS: window_.SaveSetupAs(); return true;
-    case ID_CHANGE_COLOR:
+    case IDM_OPEN_SETUP: window_.OpenSetupDialog(); return true;
+    case IDM_IMPORT_SOUNDS: window_.Library().ImportSounds(); return true;
+    case IDM_SAVE_SETUP: window_.SaveSetup(); return true;
+    case IDM_SAVE_SETUP_AS: window_.SaveSetupAs(); return true;
+    case IDM_CHANGE_COLOR:
         window_.ChangeColor();
         setup.modified = 1;
         return true;
-    case ID_ABOUT: window_.ShowAbout(); return true;
-    case ID_EXIT: SendMessageA(window_.Handle(), WM_CLOSE, 0, 0); return true;
+    case IDM_ABOUT: window_.ShowAbout(); return true;
+    case IDM_EXIT: SendMessageA(window_.Handle(), WM_CLOSE, 0, 0); return true;
 
-    case ID_UNDO: controller.UndoLastEdit(); return true;
-    case ID_COPY_MEASURE: CopyMeasure(); return true;
-    case ID_PASTE_MEASURE: PasteMeasure(); return true;
-    case ID_SHIFT_RIGHT:
+    case IDM_UNDO: controller.UndoLastEdit(); return true;
+    case IDM_COPY_MEASURE: CopyMeasure(); return true;
+    case IDM_PASTE_MEASURE: PasteMeasure(); return true;
+    case IDM_SHIFT_RIGHT:
         controller.ShiftSteps(+1);
         setup.modified = 1;
         return true;
-    case ID_SHIFT_LEFT:
+    case IDM_SHIFT_LEFT:
         controller.ShiftSteps(-1);
         setup.modified = 1;
         return true;
 
-    case ID_POLYPHONIC:
+    case IDM_POLYPHONIC:
         setup.polyphonic = setup.polyphonic == 0 ? 1 : 0;
         setup.modified = 1;
         return true;
-    case ID_HIGH_RES_TIMER:
+    case IDM_HIGH_RES_TIMER:
         setup.highResTimer = setup.highResTimer == 0 ? 1 : 0;
         window_.GetSequencer().SetClockSource(setup.highResTimer != 0);
         SaveHighResTimerPreference(setup.highResTimer != 0);
         return true;
-    case ID_SAMPLES_PER_MEASURE: SetTempoUnit(1); return true;
-    case ID_BEATS_PER_MINUTE: SetTempoUnit(0); return true;
-    case ID_RANDOMIZE:
+    case IDM_SAMPLES_PER_MEASURE: SetTempoUnit(1); return true;
+    case IDM_BEATS_PER_MINUTE: SetTempoUnit(0); return true;
+    case IDM_RANDOMIZE:
         controller.TakeUndoSnapshot();
         controller.RandomizeMeasure();
         setup.modified = 1;
         return true;
-    case ID_MUTE: ToggleMute(); return true;
-    case ID_KILL_ALL_SOUND: window_.Engine().KillAllSound(); return true;
+    case IDM_MUTE: ToggleMute(); return true;
+    case IDM_KILL_ALL_SOUND: window_.Engine().KillAllSound(); return true;
     default: return false;
     }
 }
@@ -221,15 +221,15 @@ void MenuCommands::ShowSoundMenu(int step) {
     const Setup& setup = window_.GetSetup();
     const int n = window_.Engine().SoundCount();
     if (popup && n > 0) {
-        ModifyMenuA(popup, ID_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, ID_SOUND_FIRST,
+        ModifyMenuA(popup, IDM_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, IDM_SOUND_FIRST,
                     SoundMenuText(0, setup.soundNames[0]).c_str());
         for (int i = 1; i < n && i < static_cast<int>(setup.soundNames.size()); ++i)
-            AppendMenuA(popup, MF_STRING, ID_SOUND_FIRST + i, SoundMenuText(i, setup.soundNames[i]).c_str());
+            AppendMenuA(popup, MF_STRING, IDM_SOUND_FIRST + i, SoundMenuText(i, setup.soundNames[i]).c_str());
     }
     if (popup) {
         const int current = setup.StepAddress(setup.editMeasure, step).sound;
         if (current >= 0 && current < n)
-            CheckMenuRadioItem(popup, ID_SOUND_FIRST, ID_SOUND_FIRST + n, ID_SOUND_FIRST + current, MF_BYCOMMAND);
+            CheckMenuRadioItem(popup, IDM_SOUND_FIRST, IDM_SOUND_FIRST + n, IDM_SOUND_FIRST + current, MF_BYCOMMAND);
         TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
                        static_cast<short>(HIWORD(position)), 0, bar.Handle(), nullptr);
     }

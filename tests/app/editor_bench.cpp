@@ -5,14 +5,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/notice.h"
 #include "controls/key_state.h"
-#include "panels/main_panel.h"
 #include "playback/transport_messages.h"
 
 namespace {
@@ -133,14 +131,18 @@ void MeasureStepSounded(HWND hwnd) {
     PrintSpread("message + UpdateWindow (lamp repaint)", withPaint);
 }
 
-void MeasureResponsiveness(HWND hwnd) {
+// Idle (not playing) gives the floor Wine itself sets for a posted message.
+void MeasureResponsiveness(HWND hwnd, bool playing) {
     Setup& setup = window->GetSetup();
     Sequencer& sequencer = window->GetSequencer();
     const double savedTempo = setup.tempo;
     setup.tempo = 3000.0;
-    windowProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
+    probeDelays.clear();
+    probesDone = false;
+    windowProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProbeProc)));
 
-    sequencer.StartPlayback();
+    if (playing) sequencer.StartPlayback();
     HANDLE uiThread = GetCurrentThread();
     const int64_t cpuBefore = ThreadCpu100ns(uiThread);
     const int64_t wallBefore = Now();
@@ -162,7 +164,7 @@ void MeasureResponsiveness(HWND hwnd) {
     }
     const int64_t wall = Now() - wallBefore;
     const int64_t cpu = ThreadCpu100ns(uiThread) - cpuBefore;
-    sequencer.StopPlayback();
+    if (playing) sequencer.StopPlayback();
     WaitForSingleObject(poster, 10000);
     CloseHandle(poster);
     Pump();
@@ -170,8 +172,11 @@ void MeasureResponsiveness(HWND hwnd) {
     setup.tempo = savedTempo;
 
     const double seconds = Micros(wall) / 1e6;
-    std::printf("Playing at 3000 BPM for %.2f s (%d UM_STEP_SOUNDED handled, %.0f per second; %d WM_PAINT):\n",
-                seconds, stepMessages, stepMessages / seconds, paints);
+    if (playing)
+        std::printf("Playing at 3000 BPM for %.2f s (%d UM_STEP_SOUNDED handled, %.0f per second; %d WM_PAINT):\n",
+                    seconds, stepMessages, stepMessages / seconds, paints);
+    else
+        std::printf("Not playing, for %.2f s:\n", seconds);
     PrintSpread("delay of a posted message (posted every 10 ms from another thread)", probeDelays);
     std::printf("  interface thread busy: %.1f %% by GetThreadTimes, %.1f %% inside filter + dispatch\n",
                 100.0 * static_cast<double>(cpu) / (10.0 * Micros(wall)), 100.0 * static_cast<double>(handling) / wall);
@@ -194,7 +199,8 @@ int main() {
 
     MeasureRepaint(hwnd);
     MeasureStepSounded(hwnd);
-    MeasureResponsiveness(hwnd);
+    MeasureResponsiveness(hwnd, false);
+    MeasureResponsiveness(hwnd, true);
 
     delete window;
     timeEndPeriod(1);

@@ -1,0 +1,208 @@
+// The menus' states and commands, the measure clipboard, importing sounds and
+// the sound menu, on the real window in this process.
+#include <cstdio>
+#include <fstream>
+
+#include "app/menu_commands.h"
+#include "resources/resource.h"
+#include "tests/app/window_fixture.h"
+#include "tests/audio/wav_builder.h"
+
+namespace {
+
+std::string TempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + name + std::to_string(GetTickCount());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> Tone(double hz) {
+    WavFile wav;
+    wav.data = SineData(hz, 0.2, 44100, 16, 1);
+    return wav.Bytes();
+}
+
+class CommandsTest : public WindowFixture {
+protected:
+    MenuCommands& commands() { return window->Commands(); }
+    // The state of one item after the menu was prepared as it opens.
+    UINT ItemState(int menuId, int itemId) {
+        HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+        HMENU popup = GetSubMenu(menu, 0);
+        commands().PrepareMenu(menuId, popup);
+        const UINT state = GetMenuState(popup, itemId, MF_BYCOMMAND);
+        DestroyMenu(menu);
+        return state;
+    }
+    void ImportFolder(const std::string& folder, const std::string& chosenFile) {
+        window->Library().SetFileChooser([chosenFile](std::string* path) {
+            *path = chosenFile;
+            return true;
+        });
+        window->Commands().OnCommand(IDM_IMPORT_SOUNDS);
+        window->Library().SetFileChooser(nullptr);
+    }
+    static void PutText(const char* text) {
+        OpenClipboard(hwnd());
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+        strcpy(static_cast<char*>(GlobalLock(block)), text);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
+    }
+    static std::string ClipboardText() {
+        std::string text;
+        if (!OpenClipboard(hwnd())) return text;
+        if (HANDLE block = GetClipboardData(CF_TEXT)) {
+            text = static_cast<const char*>(GlobalLock(block));
+            GlobalUnlock(block);
+        }
+        CloseClipboard();
+        return text;
+    }
+};
+
+TEST_F(CommandsTest, ItemStatesFollowTheSetupAndTheClipboard) {
+    EXPECT_TRUE(ItemState(IDR_FILE_MENU, IDM_SAVE_SETUP) & MF_GRAYED) << "nothing to save";
+    setup().modified = 1;
+    EXPECT_FALSE(ItemState(IDR_FILE_MENU, IDM_SAVE_SETUP) & MF_GRAYED);
+
+    setup().undoMeasure = -1;
+    EXPECT_TRUE(ItemState(IDR_EDIT_MENU, IDM_UNDO) & MF_GRAYED);
+    window->Controller().BeginEdit(ColumnControlId(0, 20));
+    EXPECT_FALSE(ItemState(IDR_EDIT_MENU, IDM_UNDO) & MF_GRAYED);
+    PutText("just text");
+    EXPECT_TRUE(ItemState(IDR_EDIT_MENU, IDM_PASTE_MEASURE) & MF_GRAYED);
+    commands().CopyMeasure();
+    EXPECT_FALSE(ItemState(IDR_EDIT_MENU, IDM_PASTE_MEASURE) & MF_GRAYED);
+
+    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_BEATS_PER_MINUTE) & MF_CHECKED);
+    EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_SAMPLES_PER_MEASURE) & MF_CHECKED);
+    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_QUICK_FADE) & MF_GRAYED) << "always grey";
+    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_HIGH_RES_TIMER) & MF_CHECKED);
+    EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_POLYPHONIC) & MF_CHECKED);
+    commands().OnCommand(IDM_POLYPHONIC);
+    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_POLYPHONIC) & MF_CHECKED);
+    commands().OnCommand(IDM_POLYPHONIC);
+}
+
+TEST_F(CommandsTest, OptionsCommandsChangeTheSetupAndTheControls) {
+    commands().OnCommand(IDM_SAMPLES_PER_MEASURE);
+    EXPECT_EQ(setup().tempoUnit, 1);
+    EXPECT_EQ(setup().modified, 1);
+    EXPECT_EQ(panel().TempoDial().Field().GetText(), "42000") << "5,292,000 / 126";
+    setup().modified = 0;
+    commands().OnCommand(IDM_SAMPLES_PER_MEASURE);
+    EXPECT_EQ(setup().modified, 0) << "already in that unit";
+    commands().OnCommand(IDM_BEATS_PER_MINUTE);
+    EXPECT_EQ(panel().TempoDial().Field().GetText(), "126");
+
+    commands().OnCommand(IDM_MUTE);
+    EXPECT_EQ(setup().muted, 1);
+    EXPECT_FALSE(panel().MuteButtonPressed());
+    commands().OnCommand(IDM_MUTE);
+    EXPECT_EQ(setup().muted, 0);
+    EXPECT_TRUE(panel().MuteButtonPressed());
+
+    setup().undoMeasure = -1;
+    commands().OnCommand(IDM_RANDOMIZE);
+    EXPECT_EQ(setup().undoMeasure, setup().editMeasure) << "randomize can be undone";
+    setup().stepsPerMeasure = 16;
+    const int first = setup().StepAddress(0, 0).pitch;
+    commands().OnCommand(IDM_SHIFT_RIGHT);
+    EXPECT_EQ(setup().StepAddress(0, 1).pitch, first);
+    commands().OnCommand(IDM_SHIFT_LEFT);
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, first);
+}
+
+TEST_F(CommandsTest, CopyThenPasteReproducesEveryStepValueInAnotherMeasure) {
+    for (int s = 0; s < 16; ++s) {
+        Step& step = setup().StepAddress(1, s);
+        step.on = s % 3 != 0;
+        step.pitch = static_cast<int16_t>(s - 8);
+        step.sound = static_cast<int16_t>(15 - s);
+        step.volume = static_cast<int16_t>(s * 7);
+        step.pan = static_cast<int16_t>(127 - s);
+        step.aux = static_cast<int16_t>(s * 3);
+    }
+    setup().measures[1].nextMeasure = 6;
+    setup().measures[4].nextMeasure = 2;
+    setup().measures[4].repeatCount = 5;
+    window->Controller().ShowMeasure(1);
+    commands().OnCommand(IDM_COPY_MEASURE);
+    window->Controller().ShowMeasure(4);
+    panel().SetColumnCount(8);  // pasting replaces all 16 steps anyway
+    commands().OnCommand(IDM_PASTE_MEASURE);
+    for (int s = 0; s < 16; ++s)
+        for (int kind : {10, 20, 30, 40, 50, 60})
+            EXPECT_EQ(GetStepValue(setup().StepAddress(4, s), kind), GetStepValue(setup().StepAddress(1, s), kind))
+                << s << "/" << kind;
+    EXPECT_EQ(setup().measures[4].nextMeasure, 2);
+    EXPECT_EQ(setup().measures[4].repeatCount, 5);
+    EXPECT_EQ(setup().measures[1].nextMeasure, 6);
+    EXPECT_EQ(panel().Column(3).ReadValue(20), -6);
+}
+
+TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndShortForeignBlocksAreRefused) {
+    HWND field = panel().Column(2).PitchDial().Field().Handle();
+    SetWindowTextA(field, "-12");
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    PutText("before");
+    commands().OnCommand(IDM_COPY_MEASURE);
+    EXPECT_EQ(ClipboardText(), "-12");
+    EXPECT_FALSE(IsClipboardFormatAvailable(commands().ClipboardFormat()));
+    window->ResetFocus();
+
+    // Ten bytes under our name: not a measure.
+    OpenClipboard(hwnd());
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 10);
+    SetClipboardData(commands().ClipboardFormat(), block);
+    CloseClipboard();
+    const int sound = setup().StepAddress(0, 7).sound;
+    setup().StepAddress(0, 7).volume = 77;
+    commands().OnCommand(IDM_PASTE_MEASURE);
+    EXPECT_EQ(setup().StepAddress(0, 7).volume, 77);
+    EXPECT_EQ(setup().StepAddress(0, 7).sound, sound);
+}
+
+TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThem) {
+    const std::string folder = TempFolder("sf-import-");
+    for (const char* name : {"snare.wav", "Kick.wav", "hat.wav"}) WriteFile(folder + "\\" + name, Tone(440));
+    WriteFile(folder + "\\notes.txt", {'x'});
+    setup().StepAddress(0, 2).sound = 2;
+    setup().StepAddress(0, 3).sound = 3;
+    ImportFolder(folder, folder + "\\hat.wav");
+    EXPECT_EQ(setup().soundNames, (std::vector<std::string>{"hat.wav", "Kick.wav", "snare.wav"}));
+    EXPECT_EQ(setup().soundDir, folder);
+    const std::string caption = setup().caption;
+    EXPECT_EQ(caption.substr(caption.size() - 8 - setup().soundDirTitle.size()), " using: " + setup().soundDirTitle);
+    EXPECT_NE(setup().StepAddress(0, 2).voice.Load(), nullptr);
+    EXPECT_EQ(setup().StepAddress(0, 3).voice.Load(), nullptr) << "sound 3 is beyond the list";
+
+    EXPECT_EQ(MenuCommands::SoundMenuText(0, "hat.wav"), "01: hat.wav");
+    EXPECT_EQ(MenuCommands::SoundMenuText(9, "x.wav"), "10: x.wav");
+    panel().Menus().soundMenuStep = 5;
+    commands().OnCommand(IDM_SOUND_FIRST + 2);
+    EXPECT_EQ(setup().StepAddress(0, 5).sound, 2);
+    EXPECT_EQ(panel().Column(6).ReadValue(30), 2);
+    EXPECT_NE(setup().StepAddress(0, 5).voice.Load(), nullptr);
+    commands().OnCommand(IDM_SOUND_FIRST + 3);  // beyond the list: no such entry
+    EXPECT_EQ(setup().StepAddress(0, 5).sound, 2);
+
+    const std::string empty = TempFolder("sf-empty-");
+    WriteFile(empty + "\\readme.txt", {'x'});
+    ImportFolder(empty, empty + "\\readme.txt");
+    EXPECT_TRUE(setup().soundNames.empty());
+}
+
+}  // namespace
