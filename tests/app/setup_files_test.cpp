@@ -1,0 +1,234 @@
+// Opening and saving setup files through the real window in this process:
+// the save-changes question, the endings that open, round trips, the sound
+// folder found again or asked for, and failures that change nothing.
+#include <fstream>
+#include <iterator>
+
+#include "model/setup_file.h"
+#include "resources/resource.h"
+#include "tests/app/window_fixture.h"
+#include "tests/audio/wav_builder.h"
+
+namespace {
+
+std::string TempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int counter = 0;
+    const std::string folder = std::string(temp) + name + std::to_string(GetTickCount()) + "-" +
+                               std::to_string(++counter);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// What the boxes would have been answered, and what they were asked.
+std::vector<std::string> prompts;
+int saveAnswer = 2;
+std::vector<std::string> fileDialogs;
+std::string fileAnswer;
+int asked = 0;
+
+int AnswerSaveQuestion(const std::string& prompt) {
+    prompts.push_back(prompt);
+    return saveAnswer;
+}
+bool AnswerFileQuestion(bool save, const std::string& proposed, std::string* chosen) {
+    fileDialogs.push_back(std::string(save ? "save:" : "open:") + proposed);
+    if (fileAnswer.empty()) return false;
+    *chosen = fileAnswer;
+    return true;
+}
+
+class SetupFilesTest : public WindowFixture {
+protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        window->SetSaveQuestion(AnswerSaveQuestion);
+        window->SetFileQuestion(AnswerFileQuestion);
+        window->Library().SetAsker([](const std::string&) {
+            ++asked;
+            return false;
+        });
+        prompts.clear();
+        fileDialogs.clear();
+        fileAnswer.clear();
+        saveAnswer = 2;
+        asked = 0;
+        notes.clear();
+    }
+    // A setup file made by the writer, naming `soundFolder`.
+    static std::string MakeSetupFile(const std::string& folder, const std::string& name, const std::string& soundFolder,
+                                     int pitch0) {
+        ::Setup source;
+        source.soundDir = soundFolder;
+        source.StepAddress(0, 0).pitch = static_cast<int16_t>(pitch0);
+        source.tempo = 140.0;
+        source.stepsPerMeasure = 12;
+        const std::string path = folder + "\\" + name;
+        SetupFileWindowState state = {40, 30, 0x00336699, false, 0};
+        EXPECT_TRUE(WriteSetupFile(source, path, state));
+        return path;
+    }
+    static void MakeSoundFolder(const std::string& folder, int count) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        WavFile wav;
+        wav.data = SineData(440, 0.1, 44100, 16, 1);
+        for (int i = 0; i < count; ++i) WriteAll(folder + "\\s" + std::to_string(i) + ".wav", wav.Bytes());
+    }
+};
+
+TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestion) {
+    const std::string folder = TempFolder("sf-open-");
+    MakeSoundFolder(folder + "\\drums", 2);
+    fileAnswer = MakeSetupFile(folder, "a.^&^", folder + "\\drums", 7);
+    setup().modified = 0;
+    window->OpenSetupDialog();
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 7);
+    EXPECT_EQ(setup().tempo, 140.0);
+    EXPECT_EQ(setup().stepsPerMeasure, 12);
+    EXPECT_EQ(setup().soundNames.size(), 2u);
+    EXPECT_EQ(setup().modified, 0);
+    EXPECT_EQ(setup().caption, " -  +  \xF7  x :   a.^&^ using: drums");
+    EXPECT_EQ(panel().TempoDial().GetRealValue(), 140.0);
+    EXPECT_EQ(panel().Column(1).ReadValue(20), 7);
+    char text[128];
+    GetWindowTextA(hwnd(), text, sizeof text);
+    EXPECT_STREQ(text, setup().caption.c_str());
+}
+
+TEST_F(SetupFilesTest, TheQuestionNamesTheUntitledSetupAndItsAnswersDecide) {
+    const std::string folder = TempFolder("sf-ask-");
+    const std::string file = MakeSetupFile(folder, "b.^&^", folder + "\\none", 3);
+    setup().filePath.clear();
+    setup().modified = 1;
+    setup().StepAddress(0, 0).pitch = 11;
+
+    saveAnswer = 0;  // Cancel
+    fileAnswer = file;
+    window->OpenSetupDialog();
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0], "Save changes to\n\" Untitled Settings.^&&^ \"?");
+    EXPECT_TRUE(fileDialogs.empty()) << "Cancel shows nothing more";
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 11);
+
+    saveAnswer = 1;  // Save, then cancel the save dialog
+    fileAnswer.clear();
+    window->OpenSetupDialog();
+    ASSERT_EQ(fileDialogs.size(), 1u);
+    EXPECT_EQ(fileDialogs[0], "save:Untitled Settings.^&^");
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 11) << "the open is cancelled too";
+    EXPECT_EQ(setup().modified, 1);
+
+    saveAnswer = 2;  // Don't Save
+    fileAnswer = file;
+    window->OpenSetupDialog();
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 3);
+    EXPECT_EQ(asked, 1) << "its sound folder is gone: the user was asked";
+}
+
+TEST_F(SetupFilesTest, OnlySetupFileEndingsOpenFromADropOrTheCommandLine) {
+    const std::string folder = TempFolder("sf-drop-");
+    const std::string made = MakeSetupFile(folder, "song.^&^", folder, 5);
+    const std::vector<uint8_t> bytes = ReadAll(made);
+    int pitch = 20;
+    for (const char* name : {"song.^&^", "song.^_^", "song.^^", "song.^&^x", "song.txt"}) {
+        const std::string path = folder + "\\" + name;
+        WriteAll(path, bytes);
+        setup().StepAddress(0, 0).pitch = static_cast<int16_t>(pitch);
+        setup().modified = 0;
+        window->OpenSetupPath(path);
+        const bool opens = std::string(name).find("x") == std::string::npos &&
+                           std::string(name).find("txt") == std::string::npos;
+        EXPECT_EQ(setup().StepAddress(0, 0).pitch, opens ? 5 : pitch) << name;
+        ++pitch;
+    }
+    EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(SetupFilesTest, SaveWritesWhatTheWriterGivesAndClearsModified) {
+    const std::string folder = TempFolder("sf-save-");
+    fileAnswer = MakeSetupFile(folder, "c.^&^", folder, 1);
+    setup().modified = 0;
+    window->OpenSetupDialog();
+    setup().StepAddress(0, 9).volume = 33;
+    setup().modified = 1;
+    window->Commands().OnCommand(IDM_SAVE_SETUP);
+    EXPECT_EQ(setup().modified, 0);
+    EXPECT_TRUE(fileDialogs.size() == 1) << "a titled Setup saves without a dialog";
+    RECT place;
+    GetWindowRect(hwnd(), &place);
+    SetupFileWindowState state = {place.left, place.top, panel().Scheme().highlight2, false, 0};
+    EXPECT_EQ(ReadAll(fileAnswer), EncodeSetupFile(setup(), state));
+}
+
+TEST_F(SetupFilesTest, ASoundFolderMovedBesideTheSetupFileIsFoundWithoutAQuestion) {
+    const std::string folder = TempFolder("sf-moved-");
+    MakeSoundFolder(folder + "\\kit", 3);
+    fileAnswer = MakeSetupFile(folder, "d.^&^", "C:\\gone\\elsewhere\\kit", 2);
+    setup().modified = 0;
+    window->OpenSetupDialog();
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(setup().soundNames.size(), 3u);
+    EXPECT_EQ(setup().soundDir, folder + "\\kit");
+}
+
+TEST_F(SetupFilesTest, AFolderGoneAsksAndCancelKeepsThePreviousSounds) {
+    const std::string folder = TempFolder("sf-gone-");
+    MakeSoundFolder(folder + "\\mine", 4);
+    window->Library().LoadSoundDirectory(folder + "\\mine");
+    ASSERT_EQ(setup().soundNames.size(), 4u);
+    fileAnswer = MakeSetupFile(folder, "e.^&^", "C:\\gone\\other", 9);
+    setup().modified = 0;
+    window->OpenSetupDialog();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(setup().soundNames.size(), 4u);
+    EXPECT_NE(setup().StepAddress(0, 1).voice.Load(), nullptr);
+}
+
+TEST_F(SetupFilesTest, FailuresSayWhyAndChangeNothing) {
+    const std::string folder = TempFolder("sf-fail-");
+    const std::string damaged = folder + "\\damaged.^&^";
+    WriteAll(damaged, {0x00, 0xA4, 0x0C, 0x46, 1, 2, 3});
+    setup().StepAddress(0, 0).pitch = 4;
+    const std::string pathBefore = setup().filePath;
+    setup().modified = 0;
+    fileAnswer = damaged;
+    window->OpenSetupDialog();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("damaged.^&^"), std::string::npos);
+    EXPECT_NE(notes[0].find("too short or damaged"), std::string::npos);
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 4);
+    EXPECT_EQ(setup().filePath, pathBefore);
+
+    notes.clear();
+    const std::string old = MakeSetupFile(folder, "keep.^&^", folder, 1);
+    const std::vector<uint8_t> oldBytes = ReadAll(old);
+    fileAnswer = folder + "\\no such folder\\new.^&^";
+    setup().modified = 1;
+    window->SaveSetupAs();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("Could not save"), std::string::npos);
+    EXPECT_EQ(setup().modified, 1) << "nothing was saved";
+    EXPECT_EQ(setup().filePath, pathBefore);
+    EXPECT_EQ(ReadAll(old), oldBytes);
+}
+
+TEST_F(SetupFilesTest, TheCaptionOfAFreshSetupNamesItUntitled) {
+    setup().filePath.clear();
+    setup().soundDirTitle = "drums";
+    window->UpdateCaption();
+    EXPECT_EQ(setup().caption, " -  +  \xF7  x :   Untitled using: drums");
+}
+
+}  // namespace
