@@ -93,8 +93,19 @@ INT_PTR MLink::OpenUrl(const std::string& address, int showCommand) {
     return WinExec(CommandLineForAddress(command, address).c_str(), showCommand);
 }
 
+namespace {
+MLink::ErrorSink errorSink = nullptr;
+}
+
+void MLink::SetErrorSink(ErrorSink sink) { errorSink = sink; }
+
 void MLink::ReportOpenError(INT_PTR code) {
-    MessageBoxA(nullptr, HyperlinkErrorMessage(static_cast<int>(code)).c_str(), "NOTE!", MB_ICONEXCLAMATION);
+    const std::string message = HyperlinkErrorMessage(static_cast<int>(code));
+    if (errorSink) {
+        errorSink(message);
+        return;
+    }
+    MessageBoxA(nullptr, message.c_str(), "NOTE!", MB_ICONEXCLAMATION);
 }
 
 LRESULT CALLBACK MLink::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -31,6 +31,9 @@ public:
     // The shell's result (above 32 on success).
     static INT_PTR OpenUrl(const std::string& address, int showCommand);
     static void ReportOpenError(INT_PTR code);
+    // Where the failure message goes instead of the message box, for tests.
+    using ErrorSink = void (*)(const std::string& message);
+    static void SetErrorSink(ErrorSink sink);
 
     COLORREF linkColour = RGB(0, 0, 238);
     COLORREF visitedColour = RGB(85, 26, 139);
