@@ -127,7 +127,12 @@ void MainPanel::OpenChainPopup(int measureIndex) {
 
 void MainPanel::SetStepControl(int column, int kind, int value) { Column(column + 1).ShowValue(kind, value); }
 int MainPanel::StepControlValue(int column, int kind) { return Column(column + 1).ReadValue(kind); }
-void MainPanel::HoldColumnRedraw(int column, bool hold) { Column(column + 1).SetRedraw(!hold); }
+void MainPanel::HoldColumnRedraw(int column, bool hold) {
+    StepColumn& c = Column(column + 1);
+    c.SetRedraw(!hold);
+    // Released: the column repaints once with everything it was given.
+    if (!hold && c.IsVisible()) c.Show();
+}
 void MainPanel::ColumnHandleEvent(int column, int id) { Column(column + 1).RouteChildEvent(id); }
 void MainPanel::ShowValueReadout(int value) { SetReadout(FormatInt(value)); }
 int MainPanel::StripSelection() { return strip_.GetSelected(); }
