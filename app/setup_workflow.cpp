@@ -245,6 +245,14 @@ void MainWindow::ApplyLoadedWindowState(const SetupFileWindowState& state) {
     const int columns = setup_.stepsPerMeasure;
     ResizeToClient(Handle(), RECT{0, 0, columns * 38 + 99, 166});
     SetWindowPos(Handle(), nullptr, state.left, state.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // A place stored on a screen that is not there (another monitor, another
+    // resolution) would leave the window out of reach.
+    RECT placed, visible;
+    GetWindowRect(Handle(), &placed);
+    const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!IntersectRect(&visible, &placed, &screen) || visible.bottom - visible.top < 20) CenterWindow(Handle());
     panel_->ApplyColorScheme(state.schemeColor);
     backgroundColor_ = panel_->Scheme().btnFace;
     textColor_ = panel_->Scheme().highlight2;

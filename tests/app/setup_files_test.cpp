@@ -1,6 +1,10 @@
 // Opening and saving setup files through the real window in this process:
 // the save-changes question, the endings that open, round trips, the sound
 // folder found again or asked for, and failures that change nothing.
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -222,6 +226,75 @@ TEST_F(SetupFilesTest, FailuresSayWhyAndChangeNothing) {
     EXPECT_EQ(setup().modified, 1) << "nothing was saved";
     EXPECT_EQ(setup().filePath, pathBefore);
     EXPECT_EQ(ReadAll(old), oldBytes);
+}
+
+// The block a shell drop hands over, naming these files.
+HGLOBAL MakeDrop(const std::vector<std::string>& files) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& f : files) size += f.size() + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    char* names = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& f : files) {
+        std::memcpy(names, f.c_str(), f.size() + 1);
+        names += f.size() + 1;
+    }
+    GlobalUnlock(block);
+    return block;
+}
+
+TEST_F(SetupFilesTest, ADropOpensOnlyTheFirstFileAndAShortcutOpensItsTarget) {
+    const std::string folder = TempFolder("sf-dropped-");
+    const std::string first = MakeSetupFile(folder, "first.^&^", folder, 12);
+    const std::string second = MakeSetupFile(folder, "second.^&^", folder, 13);
+    setup().modified = 0;
+    SendMessageA(hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first, second})), 0);
+    Pump();
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 12);
+
+    // A shortcut to the second file, made through the shell.
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                           reinterpret_cast<void**>(&link))));
+    link->SetPath(second.c_str());
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    const std::string shortcut = folder + "\\to second.lnk";
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH);
+    ASSERT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+    file->Release();
+    link->Release();
+    CoUninitialize();
+
+    setup().modified = 0;
+    window->OpenSetupPath(shortcut);
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 13);
+    EXPECT_NE(setup().caption.find("second.^&^"), std::string::npos) << setup().caption;
+
+    // "Lnk" in mixed case is no shortcut ending: ignored.
+    const std::string mixed = folder + "\\mixed.Lnk";
+    CopyFileA(shortcut.c_str(), mixed.c_str(), FALSE);
+    setup().StepAddress(0, 0).pitch = 1;
+    setup().modified = 0;
+    window->OpenSetupPath(mixed);
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 1);
+}
+
+TEST_F(SetupFilesTest, AWindowPlaceOffEveryScreenIsBroughtBack) {
+    const std::string folder = TempFolder("sf-place-");
+    ::Setup source;
+    source.soundDir = folder;
+    const std::string path = folder + "\\far.^&^";
+    ASSERT_TRUE(WriteSetupFile(source, path, SetupFileWindowState{-30000, 40000, 0x00336699, false, 0}));
+    setup().modified = 0;
+    window->OpenSetupPath(path);
+    RECT placed;
+    GetWindowRect(hwnd(), &placed);
+    EXPECT_GE(placed.left, 0);
+    EXPECT_LT(placed.top, GetSystemMetrics(SM_CYSCREEN));
 }
 
 TEST_F(SetupFilesTest, TheCaptionOfAFreshSetupNamesItUntitled) {
