@@ -38,6 +38,21 @@ TEST_F(MainWindowTest, TheWidthDecidesTheColumnsAndTheStepsPerMeasure) {
     EXPECT_EQ(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
 }
 
+TEST_F(MainWindowTest, FrameEdgesShowTheSizeCursorOnTheSidesOnly) {
+    HCURSOR size = LoadCursorA(GetModuleHandleA(nullptr), "SIZECUR");
+    HCURSOR plain = LoadCursorA(GetModuleHandleA(nullptr), "NOCUR");
+    for (int hit : {HTLEFT, HTRIGHT, HTTOPLEFT, HTBOTTOMRIGHT}) {
+        SetCursor(nullptr);
+        EXPECT_TRUE(SendMessageA(hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd()), MAKELPARAM(hit, WM_MOUSEMOVE)));
+        EXPECT_EQ(GetCursor(), size) << hit;
+    }
+    for (int hit : {HTTOP, HTBOTTOM}) {
+        SetCursor(nullptr);
+        EXPECT_TRUE(SendMessageA(hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd()), MAKELPARAM(hit, WM_MOUSEMOVE)));
+        EXPECT_EQ(GetCursor(), plain) << hit;
+    }
+}
+
 TEST_F(MainWindowTest, ClickingAStepsOnButtonTogglesItAndMarksTheSetup) {
     Click(ColumnX(3) + 12 + 8, 2 + 30 + 8);
     EXPECT_EQ(setup().StepAddress(0, 2).on, 0);
