@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/notice.h"
 #include "app/window_helpers.h"
+#include "files/question_box.h"
 #include "model/setup_file.h"
 #include "panels/main_panel.h"
 #include "playback/instance_link.h"
@@ -25,24 +26,8 @@ const char kUntitledFileName[] = "Untitled Settings.^&^";
 const char kUntitledPromptName[] = " Untitled Settings.^&&^ ";
 const char kCaptionStart[] = " -  +  \xF7  x :   ";
 
-constexpr int kSaveQuestionCancel = 0, kSaveQuestionSave = 1, kSaveQuestionDontSave = 2;
-
-INT_PTR CALLBACK SaveChangesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, 200, reinterpret_cast<const char*>(lParam));
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case 1: EndDialog(dialog, kSaveQuestionSave); return TRUE;
-        case 2: EndDialog(dialog, kSaveQuestionCancel); return TRUE;
-        case 201: EndDialog(dialog, kSaveQuestionDontSave); return TRUE;
-        default: return FALSE;
-        }
-    default:
-        return FALSE;
-    }
-}
+// Answers of the save-changes question (2 is Don't Save).
+constexpr int kSaveQuestionCancel = 0, kSaveQuestionSave = 1;
 
 std::string LastThree(const std::string& text) { return text.size() < 3 ? text : text.substr(text.size() - 3); }
 
@@ -117,10 +102,8 @@ bool MainWindow::PromptSaveChanges() {
     const std::string name = setup_.filePath.empty() ? kUntitledPromptName : setup_.filePath;
     char prompt[256];
     std::snprintf(prompt, sizeof prompt, "%s%s%s", "Save changes to\n\"", name.c_str(), "\"?");
-    const int answer = saveQuestion_ ? saveQuestion_(prompt)
-                                     : static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), "SAVECHANGESDLG",
-                                                                        Handle(), SaveChangesProc,
-                                                                        reinterpret_cast<LPARAM>(prompt)));
+    const int answer =
+        saveQuestion_ ? saveQuestion_(prompt) : static_cast<int>(AskQuestion(Handle(), "SAVECHANGESDLG", prompt));
     if (answer == kSaveQuestionCancel) return false;
     if (answer == kSaveQuestionSave) {
         if (setup_.filePath.empty()) SaveSetupAs();

@@ -2,23 +2,9 @@
 
 #include <commdlg.h>
 
+#include "files/question_box.h"
 #include "files/sound_order.h"
 
-namespace {
-INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, 200, reinterpret_cast<const char*>(lParam));
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) EndDialog(dialog, 1);
-        if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-}  // namespace
 
 std::string FileTitleOf(const std::string& path) {
     char title[256] = {};
@@ -113,6 +99,5 @@ void SoundLibrary::LocateSoundDirectory() {
 
 bool SoundLibrary::AskOkCancel(const std::string& text) {
     if (asker_) return asker_(text);
-    return DialogBoxParamA(GetModuleHandleA(nullptr), "OKCANCELDLG", owner_, QuestionProc,
-                           reinterpret_cast<LPARAM>(text.c_str())) == 1;
+    return AskQuestion(owner_, "OKCANCELDLG", text) == 1;
 }
