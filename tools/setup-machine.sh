@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever this Debian 12 machine lacks to build and test
 # Stepforge: the native toolchain and GoogleTest, the MinGW-w64 i686 cross
-# compiler, 32-bit Wine, Xvfb, xdotool, ImageMagick and PulseAudio.
+# compiler, 32-bit Wine, Xvfb, xdotool, ImageMagick, PulseAudio, and NSIS for
+# the Windows installer.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
   wine wine32:i386
   xvfb xdotool x11-utils imagemagick pulseaudio pulseaudio-utils
+  nsis
 )
 
 missing=()

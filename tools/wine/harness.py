@@ -9,15 +9,24 @@ Leaving the session (also through an exception) stops all of it.
 Command line:
     harness.py exec [--prefix DIR] [--audio] [--display] -- PROGRAM [ARGS...]
         runs PROGRAM under Wine and returns its exit code (used by ctest).
+    harness.py app [--prefix DIR] [--seconds N] [--screenshot PNG] PROGRAM [ARGS...]
+        starts PROGRAM for a person: on $DISPLAY, or under Xvfb when there is none.
+    harness.py play [--prefix DIR] [--seconds N] [--recording WAV] [--screenshot PNG] PROGRAM SETUP
+        starts PROGRAM on SETUP. On $DISPLAY it runs until closed (or N seconds);
+        without a display it plays SETUP as a person would (the space bar),
+        records N seconds (8 by default) of the output into a 16-bit WAV file,
+        takes a screenshot, closes the program and prints where both files are.
 """
 import argparse
 import array
 import contextlib
 import fcntl
+import math
 import os
 import re
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -305,6 +314,86 @@ def read_recording(path):
     return samples[0::2], samples[1::2]
 
 
+def windows_path(path):
+    """The path as Windows programs in a prefix see it: wineboot maps Z: to /.
+    A path with a drive letter is one already."""
+    if re.match(r"^[A-Za-z]:\\", path):
+        return path
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write_wav(path, left, right, rate=SAMPLE_RATE):
+    """Writes two float channels as a 16-bit PCM stereo WAV file, clipped to full scale."""
+    frames = array.array("h")
+    for a, b in zip(left, right):
+        frames.append(max(-32767, min(32767, int(round(a * 32767)))))
+        frames.append(max(-32767, min(32767, int(round(b * 32767)))))
+    if sys.byteorder != "little":
+        frames.byteswap()
+    data = frames.tobytes()
+    fmt = struct.pack("<4sIHHIIHH", b"fmt ", 16, 1, 2, rate, rate * 4, 4, 16)
+    header = struct.pack("<4sI4s", b"RIFF", 4 + len(fmt) + 8 + len(data), b"WAVE") + fmt
+    with open(path, "wb") as out:
+        out.write(header + struct.pack("<4sI", b"data", len(data)) + data)
+    return path
+
+
+def peak(*channels):
+    return max((max(abs(min(c, default=0.0)), abs(max(c, default=0.0))) for c in channels), default=0.0)
+
+
+SAVE_QUESTION_REGEX = "\u20ac \u00a7 \u00b6"  # the save-changes question's decorated caption
+
+
+def play_setup(session, program, setup_file, recording, screenshot=None, seconds=8.0, log=print):
+    """Starts `program` on `setup_file` in an audio session, waits for its
+    caption to name the file, presses space as a person would, records
+    `seconds` of what it plays into `recording` (a 16-bit WAV file), takes a
+    screenshot of the window while it plays, and closes it with Alt+F4
+    (answering Don't Save should the save question appear). Returns the
+    recorded (left, right) channels, the caption and the program's exit code.
+    Program and setup file may be given as Windows paths."""
+    title = re.split(r"[\\/]", setup_file)[-1]
+    process = session.start(program, windows_path(setup_file))
+    window = wait_until(lambda: next((w for w in session.find_windows(CAPTION_REGEX)
+                                      if title in session.window_name(w)), None),
+                        60, interval=0.2, what=f"a main window whose caption names {title}")
+    caption = session.window_name(window)
+    log(f"Stepforge opened {title} (window 0x{window:x}, caption {caption!r}).")
+    time.sleep(0.5)  # the first paint and the focus settle
+    raw = recording + ".raw"
+    session.start_recording(raw)
+    try:
+        # On a loaded machine parec may take longer than start_recording
+        # allows: space is pressed once a twentieth of a second has arrived.
+        wait_until(lambda: os.path.getsize(raw) >= SAMPLE_RATE * 8 // 20, 20, what="parec to record")
+        session.key(window, "space")
+        log(f"Pressed space: recording {seconds:g} s of its output.")
+        time.sleep(min(1.5, seconds / 2))
+        if screenshot:
+            session.screenshot(screenshot, window)
+        time.sleep(max(0.0, seconds - min(1.5, seconds / 2)))
+        left, right = session.stop_recording(drain=0.3)
+    finally:
+        session.stop_recording(drain=0)
+    try:
+        write_wav(recording, left, right)
+    finally:
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(raw)
+    session.key(window, "alt+F4")
+    answered = False
+    deadline = time.monotonic() + 20
+    while process.poll() is None and time.monotonic() < deadline:
+        questions = [] if answered else session.find_windows(SAVE_QUESTION_REGEX)
+        if questions:
+            log("It asked to save changes: answering Don't Save.")
+            session.key(questions[0], "d")
+            answered = True
+        time.sleep(0.2)
+    return left, right, caption, process.poll()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = parser.add_subparsers(dest="command", required=True)
@@ -321,11 +410,23 @@ def main():
     app.add_argument("--screenshot", default=None, help="where to save a screenshot when running under Xvfb")
     app.add_argument("program")
     app.add_argument("args", nargs=argparse.REMAINDER)
+    play = sub.add_parser("play", help="start the program on a setup file; without a display, play, record and close it")
+    play.add_argument("--prefix", default=None)
+    play.add_argument("--seconds", type=float, default=None,
+                      help="on a display: stop it after this long; without one: record this long (8 s)")
+    play.add_argument("--recording", default="recording.wav", help="the WAV file written without a display")
+    play.add_argument("--screenshot", default="screenshot.png", help="the PNG file written without a display")
+    play.add_argument("program")
+    play.add_argument("setup")
     options = parser.parse_args()
     if options.command == "exec":
         with WineSession(options.prefix, audio=options.audio,
                          need_display=options.display or options.audio) as session:
             return session.run(options.program, *options.args, timeout=options.timeout)
+    if options.command == "play":
+        if display_works(os.environ.get("DISPLAY")):
+            return play_on_display(options)
+        return play_without_display(options)
     return run_for_a_person(options)
 
 
@@ -363,6 +464,68 @@ def run_for_a_person(options):
             with contextlib.suppress(KeyboardInterrupt):
                 process.wait()
     return 0
+
+
+def sound_server_works():
+    return subprocess.run(["pactl", "info"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=20).returncode == 0
+
+
+def play_on_display(options):
+    """The program on the person's display and sound server, until it is closed
+    (or for options.seconds). Without a sound server that answers, DirectSound
+    would find no device and the program would say so before its window
+    opens, so it gets a private sink instead, which nobody hears."""
+    private_sound = not sound_server_works()
+    with WineSession(options.prefix, display=os.environ["DISPLAY"], audio=private_sound) as session:
+        if private_sound:
+            print("No PulseAudio server answers: Stepforge plays into a private sink you will not hear.",
+                  flush=True)
+        title = re.split(r"[\\/]", options.setup)[-1]
+        process = session.start(options.program, windows_path(options.setup), stdout=None)
+        window = wait_until(lambda: process.poll() is not None or next(
+            (w for w in session.find_windows(CAPTION_REGEX) if title in session.window_name(w)), None),
+            60, interval=0.2, what=f"a main window whose caption names {title}")
+        if process.poll() is not None:
+            raise HarnessError(f"Stepforge ended before its window opened (exit code {process.returncode})")
+        print(f"Stepforge is open on {title} (window 0x{window:x}, prefix {session.prefix}):"
+              " press space in its window to play.", flush=True)
+        if options.seconds is not None:
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(timeout=options.seconds)
+            if process.poll() is None:
+                print(f"Closing it after {options.seconds:g} s.", flush=True)
+                session.key(window, "alt+F4")
+                with contextlib.suppress(subprocess.TimeoutExpired):
+                    process.wait(timeout=10)
+        else:
+            print("Close its window (or press Ctrl+C here) to stop.", flush=True)
+            with contextlib.suppress(KeyboardInterrupt):
+                process.wait()
+    return 0
+
+
+def play_without_display(options):
+    seconds = 8.0 if options.seconds is None else options.seconds
+    recording, screenshot = os.path.abspath(options.recording), os.path.abspath(options.screenshot)
+    for path in (recording, screenshot):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(path)  # a file left by an earlier run must not pass for this one's
+    with WineSession(options.prefix, display=None, audio=True) as session:
+        print(f"No usable display: starting Stepforge under Xvfb on {session.display}"
+              " with a private PulseAudio sink.", flush=True)
+        left, right, _, code = play_setup(session, options.program, options.setup, recording, screenshot,
+                                          seconds, log=lambda text: print(text, flush=True))
+    print("Closed it." if code == 0 else f"It did not end cleanly (exit code {code}); stopped it.")
+    level = peak(left, right)
+    print(f"Recording ({len(left) / SAMPLE_RATE:.1f} s, 48 kHz stereo, 16-bit, peak "
+          f"{20 * math.log10(level) if level > 0 else -math.inf:.1f} dBFS): {recording}")
+    print(f"Screenshot: {screenshot}")
+    if level < 0.01:
+        print("harness: the recording is silent", file=sys.stderr)
+        return 1
+    return 0 if code == 0 else 1
 
 
 if __name__ == "__main__":
