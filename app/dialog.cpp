@@ -41,6 +41,8 @@ INT_PTR Dialog::DoModal() {
                                       DialogProc, reinterpret_cast<LPARAM>(this));
     if (!created) return -1;
     if (parent_) EnableWindow(parent_, FALSE);
+    // As DialogBox does: a modal dialog is shown even when its template is not WS_VISIBLE.
+    if (!IsWindowVisible(created)) ShowWindow(created, SW_SHOW);
 
     running_ = true;
     MSG msg;
