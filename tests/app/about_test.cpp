@@ -236,6 +236,7 @@ TEST_F(LinkTest, ShellFailuresWithoutAnHtmCommandAreReportedInWords) {
     link_.SetURL(file);
     ASSERT_TRUE(link_.Attach(label_));
     link_.Activate();
+    DeleteFileA(file.c_str());
     EXPECT_FALSE(link_.Visited());
     EXPECT_EQ(TextColour(), kLinkColour);
     ASSERT_EQ(linkErrors.size(), 1u);
@@ -243,7 +244,6 @@ TEST_F(LinkTest, ShellFailuresWithoutAnHtmCommandAreReportedInWords) {
               "Unable to open hyperlink:\n\nThere is no application associated\nwith the given filename extension.");
     MLink::ReportOpenError(1234);
     EXPECT_EQ(linkErrors.back(), "Unable to open hyperlink:\n\nUnknown Error (1234) occurred.");
-    DeleteFileA(file.c_str());
 }
 
 // ----- the About box on the real main window -------------------------------
@@ -330,13 +330,8 @@ TEST_F(AboutBoxTest, TheSystemMenuCommandShowsThePictureAndTheLinkAndAClickOutsi
                 SendMessageA(GetDlgItem(box, 301), STM_GETIMAGE, IMAGE_BITMAP, 0));
             BITMAP size = {};
             ASSERT_TRUE(picture && GetObjectA(picture, sizeof size, &size));
-            EXPECT_EQ(size.bmWidth, 215);
+            EXPECT_EQ(size.bmWidth, 215) << "the ABOUTBMP picture";
             EXPECT_EQ(size.bmHeight, 265);
-            HBITMAP resource = LoadBitmapA(GetModuleHandleA(nullptr), "ABOUTBMP");
-            BITMAP expected = {};
-            GetObjectA(resource, sizeof expected, &expected);
-            DeleteObject(resource);
-            EXPECT_EQ(size.bmWidth, expected.bmWidth) << "the ABOUTBMP picture";
 
             HWND link = GetDlgItem(box, 1001);
             char text[64] = {};

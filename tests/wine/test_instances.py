@@ -60,9 +60,17 @@ class InstancesTest(unittest.TestCase):
             window = harness.wait_until(
                 lambda: [w for w in self.session.find_windows(harness.CAPTION_REGEX) if w not in known],
                 60, what=f"the window of copy {number + 1}")[0]
-            # Every copy opens centred on the screen: stacked apart, none hides another.
-            self.session.xdotool("windowmove", "--sync", window, 0, 250 * number)
             self.copies.append(Copy(number + 1, process, window))
+        # Every copy opens centred on the screen: stacked apart, none hides another.
+        for copy in self.copies:
+            place = (0, 250 * (copy.number - 1))
+
+            def placed(copy=copy, place=place):
+                if self.session.geometry(copy.window)[:2] == place:
+                    return True
+                self.session.xdotool("windowmove", copy.window, *place)
+                return False
+            harness.wait_until(placed, TIMEOUT, interval=0.5, what=f"copy {copy.number} moved to {place}")
         for copy in self.copies:
             # The stopped picture, once drawn (more than one colour) and steady.
             shots = []
@@ -107,7 +115,9 @@ class InstancesTest(unittest.TestCase):
         deadline = time.monotonic() + TIMEOUT
         while (states := self.states()) != expected:
             if time.monotonic() > deadline:
-                self.fail(f"{what}: playing {states}, expected {expected} (screenshots in {self.folder})")
+                places = [self.session.geometry(copy.window)[:2] for copy in self.copies]
+                self.fail(f"{what}: playing {states}, expected {expected}; windows at {places}, "
+                          f"last screenshots in {self.folder}")
             time.sleep(0.3)
         time.sleep(SETTLE)
         self.assertEqual(self.states(), expected, f"{what}, a little later")
@@ -164,7 +174,16 @@ class InstancesTest(unittest.TestCase):
             return self.session.find_windows("€ § ¶")
         outcome = harness.wait_until(closed_or_asked, TIMEOUT, what="the second copy to close or ask")
         if outcome != "closed":
-            self.session.key(outcome[0], "d")  # Don't Save
+            question = outcome[0]
+
+            def answered():
+                # Don't Save; pressed again should the question not have had the keyboard yet.
+                if second.process.poll() is not None:
+                    return True
+                if question in self.session.find_windows("€ § ¶"):
+                    self.session.key(question, "d")
+                return False
+            harness.wait_until(answered, TIMEOUT, interval=2.0, what="the save question answered")
         self.assertEqual(self.session.wait_exit(second.process, timeout=TIMEOUT), 0)
 
         time.sleep(SETTLE)
