@@ -437,6 +437,22 @@ def display_works(display):
                           stderr=subprocess.DEVNULL, timeout=20).returncode == 0
 
 
+
+def wait_then_close(session, process, window, seconds):
+    """Lets the person use the program until it ends, or closes it after `seconds`."""
+    if seconds is None:
+        print("Close its window (or press Ctrl+C here) to stop.", flush=True)
+        with contextlib.suppress(KeyboardInterrupt):
+            process.wait()
+        return
+    with contextlib.suppress(subprocess.TimeoutExpired):
+        process.wait(timeout=seconds)
+    if process.poll() is None:
+        print(f"Closing it after {seconds:g} s.", flush=True)
+        session.key(window, "alt+F4")
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            process.wait(timeout=10)
+
 def run_for_a_person(options):
     display = os.environ.get("DISPLAY")
     own_display = not display_works(display)
@@ -451,18 +467,7 @@ def run_for_a_person(options):
             time.sleep(0.5)
             session.screenshot(options.screenshot, window)
             print(f"Screenshot of its window: {options.screenshot}", flush=True)
-        if options.seconds is not None:
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                process.wait(timeout=options.seconds)
-            if process.poll() is None:
-                print(f"Stopping it after {options.seconds:g} s.", flush=True)
-                session.key(window, "alt+F4")
-                with contextlib.suppress(subprocess.TimeoutExpired):
-                    process.wait(timeout=10)
-        else:
-            print("Close its window (or press Ctrl+C here) to stop.", flush=True)
-            with contextlib.suppress(KeyboardInterrupt):
-                process.wait()
+        wait_then_close(session, process, window, options.seconds)
     return 0
 
 
@@ -490,18 +495,7 @@ def play_on_display(options):
             raise HarnessError(f"Stepforge ended before its window opened (exit code {process.returncode})")
         print(f"Stepforge is open on {title} (window 0x{window:x}, prefix {session.prefix}):"
               " press space in its window to play.", flush=True)
-        if options.seconds is not None:
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                process.wait(timeout=options.seconds)
-            if process.poll() is None:
-                print(f"Closing it after {options.seconds:g} s.", flush=True)
-                session.key(window, "alt+F4")
-                with contextlib.suppress(subprocess.TimeoutExpired):
-                    process.wait(timeout=10)
-        else:
-            print("Close its window (or press Ctrl+C here) to stop.", flush=True)
-            with contextlib.suppress(KeyboardInterrupt):
-                process.wait()
+        wait_then_close(session, process, window, options.seconds)
     return 0
 
 
