@@ -1,36 +1,73 @@
-"""Reads the resources of a Windows executable (PE) file."""
+"""Reads the header, imports and resources of a Windows executable (PE) file."""
 import struct
 
 RT_MANIFEST = 24
 RT_VERSION = 16
+MACHINES = {0x14C: "win32", 0x8664: "win64"}
+SUBSYSTEM_GUI = 2
+
+
+class PeFile:
+    def __init__(self, path):
+        with open(path, "rb") as source:
+            self.data = data = source.read()
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError(f"{path} is not a PE file")
+        self.machine, section_count = struct.unpack_from("<HH", data, pe + 4)
+        optional_size = struct.unpack_from("<H", data, pe + 20)[0]
+        optional = pe + 24
+        magic = struct.unpack_from("<H", data, optional)[0]
+        self.pe32_plus = magic == 0x20B
+        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        self.directories = optional + (112 if self.pe32_plus else 96)
+        self.sections = []
+        for i in range(section_count):
+            size, rva, raw_size, raw = struct.unpack_from("<IIII", data, optional + optional_size + 40 * i + 8)
+            self.sections.append((rva, max(size, raw_size), raw))
+
+    def directory(self, index):
+        return struct.unpack_from("<I", self.data, self.directories + 8 * index)[0]
+
+    def offset(self, rva):
+        for start, size, raw in self.sections:
+            if start <= rva < start + size:
+                return raw + rva - start
+        raise ValueError(f"RVA {rva:#x} lies in no section")
+
+    def string(self, rva):
+        at = self.offset(rva)
+        return self.data[at:self.data.index(b"\0", at)].decode("ascii")
+
+
+def architecture(path):
+    """win32 or win64 (or the machine number when it is neither)."""
+    machine = PeFile(path).machine
+    return MACHINES.get(machine, machine)
+
+
+def imported_dlls(path):
+    """The names of the DLLs the program imports from, in lower case."""
+    pe = PeFile(path)
+    rva = pe.directory(1)
+    names = []
+    while rva:
+        descriptor = struct.unpack_from("<IIIII", pe.data, pe.offset(rva))
+        if not any(descriptor):
+            break
+        names.append(pe.string(descriptor[3]).lower())
+        rva += 20
+    return names
 
 
 def resources(path):
     """{(type, name): bytes} of the first language of every resource; types and
     names that are numbers are ints, the others str."""
-    with open(path, "rb") as source:
-        data = source.read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise ValueError(f"{path} is not a PE file")
-    section_count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-    optional = pe + 24
-    magic = struct.unpack_from("<H", data, optional)[0]
-    directories = optional + (96 if magic == 0x10B else 112)
-    rsrc_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    pe = PeFile(path)
+    data, offset = pe.data, pe.offset
+    rsrc_rva = pe.directory(2)
     if rsrc_rva == 0:
         return {}
-    sections = []
-    for i in range(section_count):
-        size, rva, raw_size, raw = struct.unpack_from("<IIII", data, optional + optional_size + 40 * i + 8)
-        sections.append((rva, max(size, raw_size), raw))
-
-    def offset(rva):
-        for start, size, raw in sections:
-            if start <= rva < start + size:
-                return raw + rva - start
-        raise ValueError(f"RVA {rva:#x} lies in no section")
-
     base = offset(rsrc_rva)
 
     def entries(directory):

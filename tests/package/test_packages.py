@@ -1,6 +1,7 @@
 """The Windows packages as the build made them: the portable zip holds the
-program, the demo and the read-me files, and nothing else; the program carries
-its manifest; the installer asks for no administrator rights."""
+program, the demo and the read-me files, and nothing else; the program is a
+static GUI program of the build's kind and carries its manifest; the installer
+is a program of the same kind and asks for no administrator rights."""
 import os
 import sys
 import unittest
@@ -8,7 +9,7 @@ import xml.etree.ElementTree as ElementTree
 import zipfile
 
 sys.path.insert(0, os.path.dirname(__file__))
-from pe_resources import RT_MANIFEST, RT_VERSION, resources  # noqa: E402
+from pe_resources import RT_MANIFEST, RT_VERSION, SUBSYSTEM_GUI, PeFile, architecture, imported_dlls, resources  # noqa: E402,E501
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 EXE = os.environ["STEPFORGE_EXE"]
@@ -16,6 +17,11 @@ DEMO_DIR = os.environ["STEPFORGE_DEMO_DIR"]
 ZIP = os.environ["STEPFORGE_PACKAGE_ZIP"]
 INSTALLER = os.environ["STEPFORGE_INSTALLER"]
 VERSION = os.environ["STEPFORGE_VERSION"]
+ARCH = os.environ["STEPFORGE_WINDOWS_ARCH"]
+# Windows' own DLLs: anything else (MinGW's runtime above all) would have to ship beside the program.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+               "comdlg32.dll", "winmm.dll", "dsound.dll", "msvcrt.dll", "comctl32.dll", "shlwapi.dll",
+               "oleaut32.dll", "uuid.dll"}
 KIT = "Stepforge Demo Kit"
 ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
 
@@ -61,6 +67,19 @@ class PortableZipTest(unittest.TestCase):
         self.assertEqual(text.count(b"\n"), text.count(b"\r\n"))
 
 
+class ProgramTest(unittest.TestCase):
+    def test_a_gui_program_of_the_builds_kind_needing_only_windows_own_dlls(self):
+        program = PeFile(EXE)
+        self.assertEqual(architecture(EXE), ARCH)
+        self.assertEqual(program.pe32_plus, ARCH == "win64")
+        self.assertEqual(program.subsystem, SUBSYSTEM_GUI)
+        dlls = imported_dlls(EXE)
+        self.assertIn("dsound.dll", dlls)
+        self.assertLessEqual(set(dlls), SYSTEM_DLLS)
+        self.assertTrue(os.path.basename(ZIP).endswith(f"-{ARCH}.zip"))
+        self.assertTrue(os.path.basename(INSTALLER).endswith(f"-{ARCH}-setup.exe"))
+
+
 class ManifestTest(unittest.TestCase):
     def test_the_program_carries_the_manifest_as_written(self):
         manifest, found = manifest_of(EXE)
@@ -76,6 +95,7 @@ class ManifestTest(unittest.TestCase):
 
     def test_the_installer_runs_without_administrator_rights(self):
         manifest, found = manifest_of(INSTALLER)
+        self.assertEqual(architecture(INSTALLER), ARCH)
         self.assertIn(b'requestedExecutionLevel level="asInvoker"', manifest)
         self.assertIn((RT_VERSION, 1), found)
         self.assertGreater(os.path.getsize(INSTALLER), os.path.getsize(ZIP) // 2, "the payload is inside")

@@ -122,7 +122,7 @@ class FilesAndSoundsTest(unittest.TestCase):
 
     def test_the_registry_holds_the_association_and_the_preference(self):
         for key in ("HKCR\\.^&^", "HKCR\\Stepforge", "HKCU\\Software\\Classes\\.^&^", "HKCU\\Software\\Classes\\Stepforge"):
-            subprocess.run(["wine", "reg", "delete", key, "/f"], env=self.session.env, capture_output=True)
+            subprocess.run([self.session.loader, "reg", "delete", key, "/f"], env=self.session.env, capture_output=True)
         # A copy of the program in another folder: the association names where it ran.
         moved = os.path.join(self.folder, "elsewhere")
         os.mkdir(moved)

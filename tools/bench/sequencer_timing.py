@@ -10,7 +10,11 @@ the grid (median, 99th percentile, maximum), the drift over the run, the CPU
 used by the process while playing (from /proc), and how far the recorded
 output onsets fall from the grid after the first second.
 
-    tools/bench/sequencer_timing.py [--seconds 30] [--long 600] [--build build/windows]
+    tools/bench/sequencer_timing.py [--seconds 30] [--long 600] [--build BUILD-DIR]
+
+BUILD-DIR defaults to the 32-bit build (build/windows) where this machine runs
+32-bit code, else the 64-bit one (build/windows64). The first lines name the
+build and the machine the figures come from.
 """
 import argparse
 import math
@@ -110,17 +114,37 @@ def describe(name, r):
     return text
 
 
+def default_build():
+    runs_32bit = subprocess.run([os.path.join(REPO, "tools", "can-run-32bit")], stdout=subprocess.DEVNULL).returncode == 0
+    return os.path.join(REPO, "build", "windows" if runs_32bit else "windows64")
+
+
+def machine_description():
+    model = "unknown processor"
+    with open("/proc/cpuinfo") as info:
+        for line in info:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    wine = subprocess.run(["/usr/lib/wine/wine64", "--version"], capture_output=True, text=True).stdout.strip()
+    return f"{os.cpu_count()} cores, {model}, Linux {os.uname().release}, {wine or 'Wine'}"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--seconds", type=float, default=30)
     parser.add_argument("--long", type=float, default=0, help="also one long run at 126 BPM (seconds)")
-    parser.add_argument("--build", default=os.path.join(REPO, "build", "windows"))
+    parser.add_argument("--build", default=None)
     options = parser.parse_args()
-    probe = os.path.join(options.build, "tests", "sequencer_probe.exe")
+    build = os.path.abspath(options.build or default_build())
+    probe = os.path.join(build, "tests", "sequencer_probe.exe")
+    arch = harness.pe_arch(probe)
+    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({build})", flush=True)
+    print(f"machine: {machine_description()}", flush=True)
     folder = tempfile.mkdtemp(prefix="stepforge-bench-")
     with open(os.path.join(folder, "click.wav"), "wb") as out:
         out.write(click_wav())
-    with harness.WineSession(os.path.join(options.build, "wineprefix"), audio=True) as session:
+    with harness.WineSession(os.path.join(build, "wineprefix"), audio=True, arch=arch) as session:
         for source in ("tsc", "qpc"):
             for tempo in (126, 600, 3000):
                 r = run(session, probe, folder, tempo, options.seconds, source, "play", True)

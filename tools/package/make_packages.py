@@ -3,12 +3,14 @@
 
     make_packages.py BUILD-DIR OUT-DIR
 
-BUILD-DIR is a build made with cmake/mingw-i686.cmake (it holds Stepforge.exe,
-demo/ and generated/). OUT-DIR receives
+BUILD-DIR is a Windows build, 32-bit (cmake/mingw-i686.cmake) or 64-bit
+(cmake/mingw-x86_64.cmake); it holds Stepforge.exe, demo/ and generated/.
+OUT-DIR receives, with ARCH win32 or win64 after the build's program,
 
-    Stepforge-VERSION-win32.zip   the portable package: a folder Stepforge-VERSION
-                                  with the program, the demo and the read-me files
-    Stepforge-VERSION-setup.exe   the per-user installer (NSIS)
+    Stepforge-VERSION-ARCH.zip        the portable package: a folder Stepforge-VERSION
+                                      with the program, the demo and the read-me files
+    Stepforge-VERSION-ARCH-setup.exe  the per-user installer (NSIS); the 64-bit
+                                      one is a 64-bit program too
 
 and keeps the staged files in OUT-DIR/stage/Stepforge-VERSION. The build's
 Stepforge.exe is copied without its debugging symbols, which are nine tenths
@@ -18,6 +20,7 @@ import argparse
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import zipfile
@@ -25,7 +28,19 @@ import zipfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 KIT_FOLDER = "Stepforge Demo Kit"
 DEMO_FILE = "Demo.^&^"
-STRIP = "i686-w64-mingw32-strip"
+STRIP = {"win32": "i686-w64-mingw32-strip", "win64": "x86_64-w64-mingw32-strip"}
+NSIS_TARGET = {"win32": "x86-unicode", "win64": "amd64-unicode"}
+
+
+def program_arch(exe):
+    """win32 or win64, from the machine field of the program's PE header."""
+    with open(exe, "rb") as program:
+        head = program.read(4096)
+    offset = struct.unpack_from("<I", head, 0x3C)[0]
+    machine = struct.unpack_from("<H", head, offset + 4)[0] if head[offset:offset + 4] == b"PE\0\0" else None
+    if machine not in (0x14C, 0x8664):
+        sys.exit(f"make_packages: {exe} is not a 32-bit or 64-bit x86 Windows program")
+    return "win32" if machine == 0x14C else "win64"
 
 
 def build_version(build_dir):
@@ -41,13 +56,13 @@ def fill(template, version):
         return source.read().replace("@VERSION@", version)
 
 
-def stage(build_dir, folder, version):
+def stage(build_dir, folder, version, arch):
     """The payload, as both packages install it."""
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(os.path.join(folder, KIT_FOLDER))
     exe = os.path.join(build_dir, "Stepforge.exe")
-    if shutil.which(STRIP):
-        subprocess.run([STRIP, "-o", os.path.join(folder, "Stepforge.exe"), exe], check=True)
+    if shutil.which(STRIP[arch]):
+        subprocess.run([STRIP[arch], "-o", os.path.join(folder, "Stepforge.exe"), exe], check=True)
     else:
         shutil.copy2(exe, folder)
     demo = os.path.join(build_dir, "demo")
@@ -105,12 +120,13 @@ def nsis_file_lists(folder, path):
         out.write("\n".join(lines) + "\n")
 
 
-def make_installer(folder, build_dir, path, version):
+def make_installer(folder, build_dir, path, version, arch):
     lists = os.path.join(os.path.dirname(folder), "files.nsh")
     nsis_file_lists(folder, lists)
     size_kb = sum(os.path.getsize(os.path.join(folder, name)) for name in payload_files(folder)) // 1024
     command = ["makensis", "-V2",
                f"-DVERSION={version}",
+               f"-DTARGET={NSIS_TARGET[arch]}",
                f"-DOUTFILE={path}.part",
                f"-DFILE_LISTS={lists}",
                f"-DICON={os.path.join(build_dir, 'generated', 'stepforge.ico')}",
@@ -131,12 +147,13 @@ def main():
     build_dir = os.path.abspath(options.build_dir)
     out_dir = os.path.abspath(options.out_dir)
     version = build_version(build_dir)
+    arch = program_arch(os.path.join(build_dir, "Stepforge.exe"))
     folder = os.path.join(out_dir, "stage", f"Stepforge-{version}")
-    stage(build_dir, folder, version)
-    zip_path = os.path.join(out_dir, f"Stepforge-{version}-win32.zip")
-    setup_path = os.path.join(out_dir, f"Stepforge-{version}-setup.exe")
+    stage(build_dir, folder, version, arch)
+    zip_path = os.path.join(out_dir, f"Stepforge-{version}-{arch}.zip")
+    setup_path = os.path.join(out_dir, f"Stepforge-{version}-{arch}-setup.exe")
     make_zip(folder, zip_path)
-    make_installer(folder, build_dir, setup_path, version)
+    make_installer(folder, build_dir, setup_path, version, arch)
     for path in (zip_path, setup_path):
         print(f"{path}: {os.path.getsize(path) // 1024} KiB")
 

@@ -3,11 +3,14 @@
 ; shortcuts and an entry in Apps & features, and writes an uninstaller that
 ; removes exactly the files it installed.
 ;
-; Made by make_packages.py, which defines VERSION, OUTFILE, FILE_LISTS (the
-; InstallFiles and UninstallFiles macros, one line per payload file), ICON and
-; SIZE_KB.
+; Made by make_packages.py, which defines VERSION, TARGET (x86-unicode for the
+; 32-bit program, amd64-unicode for the 64-bit one: the installer is a program
+; of the same kind), OUTFILE, FILE_LISTS (the InstallFiles and UninstallFiles
+; macros, one line per payload file), ICON and SIZE_KB. Both install into the
+; same folder, so either replaces the other.
 
 Unicode true
+Target ${TARGET}
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 

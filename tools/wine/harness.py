@@ -47,27 +47,81 @@ def default_prefix():
     return os.path.join(REPO, "build", "windows", "wineprefix")
 
 
-def wine_environment(prefix):
+# Wine's own loaders, started directly: Debian's /usr/bin/wine starts the
+# 32-bit one whenever wine32 is installed, even where the kernel cannot run it.
+LOADERS = {"win32": "/usr/lib/wine/wine", "win64": "/usr/lib/wine/wine64"}
+LOADER_PACKAGES = {"win32": "wine32:i386", "win64": "wine64"}
+
+
+def pe_arch(path):
+    """'win32' or 'win64': the architecture a Windows executable was built for."""
+    with open(path, "rb") as program:
+        head = program.read(4096)
+    try:
+        offset = struct.unpack_from("<I", head, 0x3C)[0]
+        if head[offset:offset + 4] != b"PE\0\0":
+            raise ValueError
+        machine = struct.unpack_from("<H", head, offset + 4)[0]
+        return {0x14C: "win32", 0x8664: "win64"}[machine]
+    except (struct.error, ValueError, KeyError):
+        raise HarnessError(f"{path} is not a 32-bit or 64-bit x86 Windows program")
+
+
+def default_arch():
+    """The architecture of the program under test: STEPFORGE_WINEARCH, else
+    that of $STEPFORGE_EXE, else the one whose loader is installed (32-bit first)."""
+    arch = os.environ.get("STEPFORGE_WINEARCH")
+    if arch:
+        if arch not in LOADERS:
+            raise HarnessError(f"STEPFORGE_WINEARCH must be win32 or win64, not {arch!r}")
+        return arch
+    if os.environ.get("STEPFORGE_EXE"):
+        return pe_arch(os.environ["STEPFORGE_EXE"])
+    return "win32" if os.access(LOADERS["win32"], os.X_OK) else "win64"
+
+
+def wine_environment(prefix, arch):
     env = dict(os.environ)
     env["WINEPREFIX"] = prefix
     env["WINEDEBUG"] = "-all"
     env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    env["WINEARCH"] = "win32"  # the program is 32-bit; a 32-bit prefix boots faster
+    env["WINEARCH"] = arch
+    env["WINELOADER"] = LOADERS[arch]
     return env
+
+
+def prefix_arch(prefix):
+    """The architecture an existing prefix was made for (wineboot notes it in system.reg)."""
+    with open(os.path.join(prefix, "system.reg"), encoding="latin-1") as registry:
+        for line in registry:
+            match = re.match(r"#arch=(win32|win64)", line)
+            if match:
+                return match.group(1)
+    return "win32"
 
 
 def ensure_prefix(prefix, env):
     """Creates the prefix once; concurrent callers wait for the first one."""
+    arch, loader = env["WINEARCH"], env["WINELOADER"]
+    if not os.access(loader, os.X_OK):
+        raise HarnessError(f"{arch} programs need Wine's loader {loader} (package {LOADER_PACKAGES[arch]}),"
+                           " which is not installed here")
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     with open(prefix + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         if os.path.exists(os.path.join(prefix, "system.reg")):
+            made_for = prefix_arch(prefix)
+            if made_for != arch:
+                raise HarnessError(f"the prefix {prefix} was made for {made_for} programs, not {arch}:"
+                                   " use another prefix or delete this one")
             return
-        subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=300, check=False)
+        boot = subprocess.run([loader, "wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.PIPE, timeout=300, check=False)
         subprocess.run(["wineserver", "-w"], env=env, timeout=300, check=False)
         if not os.path.exists(os.path.join(prefix, "system.reg")):
-            raise HarnessError(f"wineboot did not create the prefix {prefix}")
+            reason = boot.stderr.decode(errors="replace").strip().splitlines()
+            raise HarnessError(f"wineboot did not create the prefix {prefix}"
+                               + (f": {reason[-1]}" if reason else ""))
 
 
 def wait_until(predicate, timeout, interval=0.1, what="condition"):
@@ -82,12 +136,14 @@ def wait_until(predicate, timeout, interval=0.1, what="condition"):
 
 
 class WineSession:
-    def __init__(self, prefix=None, display=None, audio=False, need_display=True):
+    def __init__(self, prefix=None, display=None, audio=False, need_display=True, arch=None):
         self.prefix = os.path.abspath(prefix or default_prefix())
         self.display = display
         self.audio = audio
         self.need_display = need_display
-        self.env = wine_environment(self.prefix)
+        self.arch = arch or default_arch()
+        self.loader = LOADERS[self.arch]
+        self.env = wine_environment(self.prefix, self.arch)
         self.processes = []
         self._xvfb = None
         self._runtime_dir = None
@@ -179,13 +235,13 @@ class WineSession:
 
     # ----- programs --------------------------------------------------------
     def start(self, program, *args, cwd=None, stdout=subprocess.DEVNULL):
-        process = subprocess.Popen(["wine", program, *args], env=self.env, cwd=cwd,
+        process = subprocess.Popen([self.loader, program, *args], env=self.env, cwd=cwd,
                                    stdout=stdout, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
 
     def run(self, program, *args, timeout=300, cwd=None):
-        process = subprocess.Popen(["wine", program, *args], env=self.env, cwd=cwd)
+        process = subprocess.Popen([self.loader, program, *args], env=self.env, cwd=cwd)
         self.processes.append(process)
         try:
             return process.wait(timeout=timeout)
@@ -264,7 +320,7 @@ class WineSession:
     # ----- registry -----------------------------------------------------------
     def reg_query(self, key, value=None):
         """Returns the data of a value (or the key's listing when value is None); None when missing."""
-        args = ["wine", "reg", "query", key]
+        args = [self.loader, "reg", "query", key]
         if value is not None:
             args += ["/ve"] if value == "" else ["/v", value]
         result = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=120)
@@ -420,7 +476,7 @@ def main():
     play.add_argument("setup")
     options = parser.parse_args()
     if options.command == "exec":
-        with WineSession(options.prefix, audio=options.audio,
+        with WineSession(options.prefix, audio=options.audio, arch=pe_arch(options.program),
                          need_display=options.display or options.audio) as session:
             return session.run(options.program, *options.args, timeout=options.timeout)
     if options.command == "play":
@@ -456,7 +512,8 @@ def wait_then_close(session, process, window, seconds):
 def run_for_a_person(options):
     display = os.environ.get("DISPLAY")
     own_display = not display_works(display)
-    with WineSession(options.prefix, display=None if own_display else display, audio=own_display) as session:
+    with WineSession(options.prefix, display=None if own_display else display, audio=own_display,
+                     arch=pe_arch(options.program)) as session:
         process = session.start(options.program, *options.args, stdout=None)
         if own_display:
             print(f"No usable display: started Stepforge under Xvfb on {session.display}"
@@ -482,7 +539,8 @@ def play_on_display(options):
     would find no device and the program would say so before its window
     opens, so it gets a private sink instead, which nobody hears."""
     private_sound = not sound_server_works()
-    with WineSession(options.prefix, display=os.environ["DISPLAY"], audio=private_sound) as session:
+    with WineSession(options.prefix, display=os.environ["DISPLAY"], audio=private_sound,
+                     arch=pe_arch(options.program)) as session:
         if private_sound:
             print("No PulseAudio server answers: Stepforge plays into a private sink you will not hear.",
                   flush=True)
@@ -506,7 +564,7 @@ def play_without_display(options):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with contextlib.suppress(FileNotFoundError):
             os.remove(path)  # a file left by an earlier run must not pass for this one's
-    with WineSession(options.prefix, display=None, audio=True) as session:
+    with WineSession(options.prefix, display=None, audio=True, arch=pe_arch(options.program)) as session:
         print(f"No usable display: starting Stepforge under Xvfb on {session.display}"
               " with a private PulseAudio sink.", flush=True)
         left, right, _, code = play_setup(session, options.program, options.setup, recording, screenshot,
