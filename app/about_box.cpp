@@ -1,6 +1,6 @@
 #include "app/about_box.h"
 
-#include "app/window_helpers.h"
+#include "ui/window_helpers.h"
 
 namespace {
 constexpr int kAboutTemplate = 172;

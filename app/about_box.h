@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/dialog.h"
+#include "ui/dialog.h"
 #include "controls/hyperlink.h"
 
 class AboutBox : public Dialog {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "app/about_box.h"
-#include "app/window_helpers.h"
+#include "ui/window_helpers.h"
 #include "controls/control_events.h"
 #include "controls/control_registry.h"
 #include "controls/edit.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/dialog.h"
+#include "ui/dialog.h"
 #include "app/menu_commands.h"
 #include "audio/sound_engine.h"
 #include "controls/control_host.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/main_window.h"
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "editing/control_ids.h"
 #include "files/preferences.h"
 #include "model/byte_io.h"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/notice.h"
-#include "app/window_helpers.h"
+#include "ui/notice.h"
+#include "ui/window_helpers.h"
 #include "files/question_box.h"
 #include "model/setup_file.h"
 #include "panels/main_panel.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "audio/wave_reader.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "audio/trigger_gate.h"
 #include "model/relaxed.h"
 #include "model/setup.h"
-#include "playback/transport_ports.h"
+#include "audio/sound_output.h"
 
 class SoundEngine : public SoundOutput, public VoiceBinder {
 public:

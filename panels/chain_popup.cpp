@@ -1,6 +1,6 @@
 #include "panels/chain_popup.h"
 
-#include "app/window_helpers.h"
+#include "ui/window_helpers.h"
 #include "controls/control_events.h"
 #include "controls/control_registry.h"
 #include "controls/edit.h"

@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/dialog.h"
+#include "ui/dialog.h"
 #include "controls/bmp_label.h"
 #include "controls/color_scheme.h"
 #include "controls/control_host.h"

@@ -1,6 +1,6 @@
 #include "panels/main_panel.h"
 
-#include "app/window_helpers.h"
+#include "ui/window_helpers.h"
 #include "controls/gdi_helpers.h"
 #include "controls/key_state.h"
 #include "controls/system_colors.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/menu_bar.h"
+#include "panels/menu_bar.h"
 #include "controls/bmp_label.h"
 #include "controls/color_scheme.h"
 #include "controls/control_host.h"

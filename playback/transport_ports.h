@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "audio/sound_output.h"
+
 // Receives the periodic timer's calls (on the timer's own thread).
 class TickListener {
 public:
@@ -27,24 +29,6 @@ public:
     virtual void SetUseTsc(bool useTsc) = 0;
     // The current reading in milliseconds; callable from any thread.
     virtual int64_t NowMs() = 0;
-};
-
-class SoundOutput {
-public:
-    virtual ~SoundOutput() = default;
-    virtual void Trigger(int measure, int step) = 0;
-    virtual void StopVoice(int measure, int step) = 0;
-    virtual void KillAllSound() = 0;
-    virtual void SilencePlayingVoices() = 0;
-    virtual void ReapplyVolumes() = 0;
-};
-
-// Gives a step a voice for its sound; the editor calls it whenever a step's
-// sound changes. Returns the platform's result of making the voice.
-class VoiceBinder {
-public:
-    virtual ~VoiceBinder() = default;
-    virtual long AssignSound(int measure, int step, int sound) = 0;
 };
 
 // The transport's part of the display; called on the interface thread only.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "controls/key_state.h"
 #include "playback/transport_messages.h"
 

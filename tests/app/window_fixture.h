@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "controls/key_state.h"
 #include "editing/control_ids.h"
 #include "panels/main_panel.h"

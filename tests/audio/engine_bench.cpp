@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "audio/sound_engine.h"
 #include "tests/audio/wav_builder.h"
 

@@ -23,7 +23,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "audio/sound_engine.h"
 
 namespace {

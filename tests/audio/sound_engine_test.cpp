@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "tests/audio/wav_builder.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/notice.h"
+#include "ui/notice.h"
 #include "audio/sound_engine.h"
 #include "playback/playback_clock.h"
 #include "playback/sequencer.h"

@@ -1,4 +1,4 @@
-#include "app/window_helpers.h"
+#include "ui/window_helpers.h"
 
 void ResizeToClient(HWND window, const RECT& clientRect) {
     RECT rect = clientRect;

@@ -1,4 +1,4 @@
-#include "app/notice.h"
+#include "ui/notice.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/menu_bar.h"
+#include "panels/menu_bar.h"
 
 #include <algorithm>
 
