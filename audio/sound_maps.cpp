@@ -25,6 +25,8 @@ int PitchFrequency(const PitchTable& table, int pitch) {
     return static_cast<int>(hz);
 }
 
+int TransposedPitch(int stepPitch, int masterPitch) { return ClampPitch(stepPitch + masterPitch); }
+
 long VolumeAttenuation(int volume, int masterVolume) {
     const double r = volume * (1.0 / 127) * 100 * (masterVolume * 0.01);
     // A negative or zero level has no root to take: it is silence.

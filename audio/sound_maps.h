@@ -24,6 +24,10 @@ struct PitchTable {
 // to what DirectSound accepts. Pitches beyond the table take its nearest end.
 int PitchFrequency(const PitchTable& table, int pitch);
 
+// The pitch a step sounds at: its own pitch transposed by the master pitch,
+// kept within the table (a transposition past an end plays at that end).
+int TransposedPitch(int stepPitch, int masterPitch);
+
 // Attenuation for a step volume (0..127) at a master volume (percent): a fourth
 // root curve, never positive, -10000 for silence.
 long VolumeAttenuation(int volume, int masterVolume);

@@ -19,6 +19,13 @@ TEST(PitchMap, TableIsMonotonicAndPitchesBeyondItTakeItsEnds) {
     for (int p = kPitchMin + 1; p <= kPitchMax; ++p) EXPECT_GT(table.At(p), table.At(p - 1)) << p;
     EXPECT_EQ(PitchFrequency(table, -200), PitchFrequency(table, -60));
     EXPECT_EQ(PitchFrequency(table, 32767), kFrequencyMax);
+    // The master pitch transposes within the table; stored values near the
+    // int16 limits must not overflow on the way.
+    EXPECT_EQ(TransposedPitch(5, -12), -7);
+    EXPECT_EQ(TransposedPitch(-50, -59), kPitchMin);
+    EXPECT_EQ(TransposedPitch(60, 67), kPitchMax);
+    EXPECT_EQ(TransposedPitch(32767, 32767), kPitchMax);
+    EXPECT_EQ(TransposedPitch(-32768, -32768), kPitchMin);
 }
 
 TEST(VolumeMap, DefaultsFullAndSilence) {
