@@ -114,32 +114,64 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+bool AtomicFileWriter::Open(const std::string& path) {
   static std::atomic<unsigned> counter{0};
+  Abandon();
+  path_ = path;
+  failed_ = false;
   const std::string folder = FolderOf(path);
 
   // A short name in the target's folder: the move stays on one volume and the
   // temporary path is no longer than the target's folder allows.
-  std::string tempPath;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     char name[64];
     std::snprintf(name, sizeof name, ".sf%d-%u.tmp", ProcessId(), counter.fetch_add(1));
-    tempPath = folder + name;
-    fd = CreateExclusive(tempPath);
-    if (fd < 0 && errno != EEXIST) return false;
+    tempPath_ = folder + name;
+    fd_ = CreateExclusive(tempPath_);
+    if (fd_ < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) return false;
-
-  KeepModeOfTarget(fd, path);
-  bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  ok = ok && FlushToDisk(fd);
-  ok = CloseFile(fd) && ok;
-  ok = ok && ReplaceFile(tempPath, path);
-  if (!ok) {
-    std::remove(tempPath.c_str());
+  if (fd_ < 0) {
+    tempPath_.clear();
     return false;
   }
-  FlushFolder(folder);
+  KeepModeOfTarget(fd_, path);
   return true;
+}
+
+bool AtomicFileWriter::Write(const uint8_t* data, size_t size) {
+  if (fd_ < 0 || failed_) return false;
+  if (!WriteAll(fd_, data, size)) failed_ = true;
+  return !failed_;
+}
+
+bool AtomicFileWriter::Commit() {
+  if (fd_ < 0) return false;
+  bool ok = !failed_ && FlushToDisk(fd_);
+  ok = CloseFile(fd_) && ok;
+  fd_ = -1;
+  ok = ok && ReplaceFile(tempPath_, path_);
+  if (!ok) {
+    std::remove(tempPath_.c_str());
+    tempPath_.clear();
+    return false;
+  }
+  tempPath_.clear();
+  FlushFolder(FolderOf(path_));
+  return true;
+}
+
+void AtomicFileWriter::Abandon() {
+  if (fd_ >= 0) {
+    CloseFile(fd_);
+    fd_ = -1;
+  }
+  if (!tempPath_.empty()) {
+    std::remove(tempPath_.c_str());
+    tempPath_.clear();
+  }
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  AtomicFileWriter writer;
+  return writer.Open(path) && writer.Write(bytes.data(), bytes.size()) && writer.Commit();
 }

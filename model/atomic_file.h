@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,3 +11,26 @@
 // On any failure the temporary file is removed, the target is left as it was
 // and false is returned.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// The same, for a file written piece by piece: Open creates the temporary
+// file, Write appends to it, Commit moves it over the target. A writer that
+// is destroyed or abandoned before Commit removes its temporary file and
+// leaves the target as it was.
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter() { Abandon(); }
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  bool Open(const std::string& path);
+  bool Write(const uint8_t* data, size_t size);
+  bool Commit();
+  void Abandon();
+
+ private:
+  std::string path_;
+  std::string tempPath_;
+  int fd_ = -1;
+  bool failed_ = false;
+};

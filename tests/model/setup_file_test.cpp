@@ -417,6 +417,29 @@ TEST(AtomicSave, FailureKeepsTheOldFileAndLeavesNoTemporary) {
   ASSERT_TRUE(WriteFileAtomically(dir.File("song"), bytes));
   EXPECT_EQ(ReadAll(dir.File("song")), bytes);
   EXPECT_EQ(dir.Count(), 2u);
+
+  // Piece by piece: abandoned (or dropped) halfway, the old file stays whole.
+  {
+    AtomicFileWriter writer;
+    ASSERT_TRUE(writer.Open(dir.File("song")));
+    ASSERT_TRUE(writer.Write(bytes.data(), 2));
+    EXPECT_EQ(dir.Count(), 3u) << "the temporary file";
+  }
+  EXPECT_EQ(ReadAll(dir.File("song")), bytes);
+  EXPECT_EQ(dir.Count(), 2u);
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.Open(dir.File("song")));
+  ASSERT_TRUE(writer.Write(bytes.data(), 2));
+  writer.Abandon();
+  EXPECT_FALSE(writer.Commit());
+  EXPECT_EQ(ReadAll(dir.File("song")), bytes);
+  ASSERT_TRUE(writer.Open(dir.File("song")));
+  const Bytes pieces = {7, 6, 5, 4};
+  ASSERT_TRUE(writer.Write(pieces.data(), 1) && writer.Write(pieces.data() + 1, 3));
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_EQ(ReadAll(dir.File("song")), pieces);
+  EXPECT_EQ(dir.Count(), 2u);
+  EXPECT_FALSE(writer.Open(dir.File("no-such-folder") + "/x.wav"));
 }
 
 #ifndef _WIN32
