@@ -1,0 +1,34 @@
+// Renders one cycle of the arrangement to a WAV file: reads and decodes the
+// sounds the cycle plays, mixes the planned voices block by block, and
+// replaces the target only once the whole file is written. Platform-free;
+// the caller decides on which thread it runs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "playback/export_plan.h"
+
+struct ExportResult {
+    enum Status { Written, Cancelled, Failed };
+    Status status = Failed;
+    std::string message;  // the closing line, or why nothing was written
+    int64_t frames = 0;
+    uint64_t clipped = 0;
+};
+
+// Told the fraction done (0 to 1) now and then; returning false cancels.
+using ExportProgress = std::function<bool(double fraction)>;
+
+// `soundPaths` are the files of the sound list, in sound-index order; only
+// those the plan uses are read.
+ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
+                       const ExportProgress& progress);
+
+// "Exported 1:52 to PATH — 0 samples clipped" (the dash is the Windows-1252 byte 0x97).
+std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped);
+
+// Why a cycle could not be planned, or "" when it was.
+std::string PlanFailureMessage(PlanOutcome outcome);

@@ -1,0 +1,199 @@
+#include "files/wav_export.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "audio/wave_encode.h"
+#include "tests/audio/wav_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class Folder {
+public:
+    Folder() {
+        static unsigned counter = 0;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        do {
+            path_ = fs::temp_directory_path() / ("sfexport-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+        } while (!fs::create_directory(path_));
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    size_t Count() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {})); }
+
+private:
+    fs::path path_;
+};
+
+Bytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+int16_t Sample(const Bytes& file, size_t frame, int channel) {
+    const size_t at = 44 + 4 * frame + 2 * static_cast<size_t>(channel);
+    return static_cast<int16_t>(file[at] | file[at + 1] << 8);
+}
+
+// A sound of a few 16-bit frames: the values given, mono or stereo.
+Bytes Wave16(const std::vector<int>& values, uint16_t channels) {
+    WavFile wav;
+    wav.channels = channels;
+    wav.rate = 22050;  // the file's rate plays no part
+    for (int v : values) {
+        wav.data.push_back(static_cast<uint8_t>(v & 0xFF));
+        wav.data.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+    }
+    return wav.Bytes();
+}
+
+struct Fixture {
+    Folder folder;
+    ::Setup setup;
+    std::vector<std::string> sounds;
+    ExportPlan plan;
+
+    Fixture() {
+        for (int m = 0; m < Setup::kPlayableMeasures; ++m)
+            for (Step& step : setup.measures[m].steps) step.on = 0;
+        setup.stepsPerMeasure = 4;
+        setup.tempo = 126.0;
+        setup.masterVolume = 100;
+        // Sound 0: a mono click of three frames; sound 1: stereo, two frames;
+        // sound 2: 8-bit; sound 3: not a WAV file, and not used.
+        sounds = {folder.File("click.wav"), folder.File("pair.wav"), folder.File("low.wav"), folder.File("junk.wav")};
+        WriteAll(sounds[0], Wave16({16384, -8192, 100}, 1));
+        WriteAll(sounds[1], Wave16({1000, -1000, 2000, -2000}, 2));
+        WavFile eight;
+        eight.bits = 8;
+        eight.data = {128, 192, 0};
+        WriteAll(sounds[2], eight.Bytes());
+        WriteAll(sounds[3], {'n', 'o', 'p', 'e'});
+        Step& first = setup.measures[0].steps[0];
+        first.on = 1, first.sound = 0, first.volume = 127, first.pan = 64;
+        Step& second = setup.measures[0].steps[1];
+        second.on = 1, second.sound = 1, second.volume = 127, second.pan = 127;
+        Step& third = setup.measures[0].steps[3];
+        third.on = 1, third.sound = 2, third.volume = 127, third.pan = 64, third.pitch = 12;
+    }
+    ExportResult Export(const std::string& out, const ExportProgress& progress = nullptr) {
+        EXPECT_EQ(PlanExport(setup, static_cast<int>(sounds.size()), &plan), PlanOutcome::Planned);
+        return ExportWav(plan, sounds, out, progress);
+    }
+};
+
+TEST(WavExport, WritesTheCycleWithEachSoundOnItsStep) {
+    Fixture f;
+    const std::string out = f.folder.File("cycle.wav");
+    double last = -1;
+    int calls = 0;
+    const ExportResult result = f.Export(out, [&](double fraction) {
+        EXPECT_GE(fraction, last);
+        last = fraction;
+        ++calls;
+        return true;
+    });
+    ASSERT_EQ(result.status, ExportResult::Written) << result.message;
+    EXPECT_EQ(last, 1.0);
+    EXPECT_GE(calls, 2);
+    const Bytes file = ReadAll(out);
+    // Four steps at 126 BPM: 21000 frames.
+    ASSERT_EQ(result.frames, 21000);
+    ASSERT_EQ(file.size(), 44u + 4 * 21000);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 44), StereoPcm16Header(21000));
+    EXPECT_EQ(result.clipped, 0u);
+    EXPECT_EQ(result.message, "Exported 0:00 to " + out + " \x97 0 samples clipped");
+
+    // The click on both sides, bit for bit, then silence up to step 1.
+    EXPECT_EQ(Sample(file, 0, 0), 16384);
+    EXPECT_EQ(Sample(file, 0, 1), 16384);
+    EXPECT_EQ(Sample(file, 1, 0), -8192);
+    EXPECT_EQ(Sample(file, 2, 1), 100);
+    for (size_t frame = 3; frame < 5250; ++frame) ASSERT_EQ(Sample(file, frame, 0), 0) << frame;
+    // Step 1 at frame 5250: stereo, panned hard right, so the left is silent.
+    EXPECT_EQ(Sample(file, 5250, 0), 0);
+    EXPECT_EQ(Sample(file, 5250, 1), -1000);
+    EXPECT_EQ(Sample(file, 5251, 1), -2000);
+    EXPECT_EQ(Sample(file, 5252, 1), 0);
+    // Step 3 an octave up: the 8-bit ramp read at twice the rate from frame 15750.
+    EXPECT_EQ(Sample(file, 15749, 0), 0);
+    EXPECT_NE(Sample(file, 15750, 0), 0);
+    EXPECT_EQ(Sample(file, 15752, 0), 0) << "three frames at 88200 Hz last two";
+}
+
+TEST(WavExport, FailuresAndCancellingLeaveNoFileBehind) {
+    Fixture f;
+    const std::string out = f.folder.File("song.wav");
+    WriteAll(out, {1, 2, 3});
+    const size_t files = f.folder.Count();
+
+    f.setup.measures[0].steps[2].on = 1;
+    f.setup.measures[0].steps[2].sound = 3;  // the file that is not a WAV file
+    ExportResult result = f.Export(out);
+    EXPECT_EQ(result.status, ExportResult::Failed);
+    EXPECT_NE(result.message.find(f.sounds[3]), std::string::npos) << result.message;
+
+    f.setup.measures[0].steps[2].sound = 0;
+    f.sounds[0] = f.folder.File("missing.wav");
+    result = f.Export(out);
+    EXPECT_EQ(result.status, ExportResult::Failed);
+    EXPECT_NE(result.message.find("could not be read"), std::string::npos) << result.message;
+    f.sounds[0] = f.folder.File("click.wav");
+
+    result = f.Export(out, [](double fraction) { return fraction < 0.5; });
+    EXPECT_EQ(result.status, ExportResult::Cancelled);
+
+    result = f.Export(f.folder.File("no such folder") + "/out.wav");
+    EXPECT_EQ(result.status, ExportResult::Failed);
+    EXPECT_NE(result.message.find("Nothing was written"), std::string::npos);
+
+    EXPECT_EQ(ReadAll(out), (Bytes{1, 2, 3})) << "the old file stays as it was";
+    EXPECT_EQ(f.folder.Count(), files) << "no temporary file is left";
+
+    // A sum beyond full scale: clipped and counted, per sample.
+    f.setup.polyphonic = 1;
+    f.setup.stepsPerMeasure = 1;
+    f.setup.tempo = 1e7;  // steps a fraction of a frame apart all land on frame 0
+    f.setup.measures[0].repeatCount = 3;
+    result = f.Export(out);
+    ASSERT_EQ(result.status, ExportResult::Written) << result.message;
+    EXPECT_EQ(result.clipped, 0u) << "a slot holds one voice: a restart does not add";
+    for (int s = 1; s < 4; ++s) f.setup.measures[0].steps[s].on = 0;
+    f.setup.stepsPerMeasure = 3;
+    f.setup.measures[0].repeatCount = 1;
+    Step& again = f.setup.measures[0].steps[2];
+    again.on = 1, again.sound = 0, again.volume = 127, again.pan = 64;
+    Step& third = f.setup.measures[0].steps[1];
+    third.on = 1, third.sound = 0, third.volume = 127, third.pan = 64;
+    result = f.Export(out);
+    ASSERT_EQ(result.status, ExportResult::Written) << result.message;
+    EXPECT_EQ(result.clipped, 2u) << "three clicks of half scale: the first frame clips on both sides";
+    EXPECT_EQ(Sample(ReadAll(out), 0, 0), 32767);
+}
+
+TEST(WavExport, ClosingAndFailureMessages) {
+    EXPECT_EQ(ExportClosingMessage(44100 * 112, "C:\\out.wav", 0), "Exported 1:52 to C:\\out.wav \x97 0 samples clipped");
+    EXPECT_EQ(ExportClosingMessage(44100 * 59 + 22050, "x.wav", 1), "Exported 1:00 to x.wav \x97 1 sample clipped");
+    EXPECT_EQ(ExportClosingMessage(44100LL * 3725, "x.wav", 12), "Exported 1:02:05 to x.wav \x97 12 samples clipped");
+    EXPECT_EQ(PlanFailureMessage(PlanOutcome::Planned), "");
+    EXPECT_NE(PlanFailureMessage(PlanOutcome::UnusableTempo).find("tempo"), std::string::npos);
+}
+
+}  // namespace
