@@ -17,6 +17,9 @@ constexpr double kKaiserBeta = 8.4;
 // between them keeps the kernel's error near -100 dB.
 constexpr int kTableDensity = 512;
 
+// Read positions between two source frames with weights of their own.
+constexpr int kPhases = 512;
+
 constexpr double kPi = 3.14159265358979323846;
 
 double BesselI0(double x) {
@@ -58,6 +61,20 @@ inline float KernelAt(const float* table, double points) {
     return table[index] + fraction * (table[index + 1] - table[index]);
 }
 
+// Four sums side by side, so the additions do not wait on one another.
+inline float Dot(const float* w, const float* x, int n) {
+    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        s0 += w[i] * x[i];
+        s1 += w[i + 1] * x[i + 1];
+        s2 += w[i + 2] * x[i + 2];
+        s3 += w[i + 3] * x[i + 3];
+    }
+    for (; i < n; ++i) s0 += w[i] * x[i];
+    return (s0 + s1) + (s2 + s3);
+}
+
 }  // namespace
 
 int64_t PlayedFrameCount(size_t sourceFrames, int frequency) {
@@ -83,45 +100,51 @@ std::vector<float> ResampleVoice(const SoundFrames& sound, int frequency, int64_
         return out;
     }
 
+    // Polyphase: the kernel's weights for 512 read positions between two
+    // source frames, computed once; a position between two of them takes
+    // the mix of both sums. The source is padded with silence on both sides,
+    // so every output frame uses the same number of taps.
     const float* table = Kernel().values.data();
     // Kernel units per source frame: below 1 when the voice plays faster than
     // the output rate, so the kernel widens and its cutoff follows the output.
     const double g = std::min(1.0, static_cast<double>(kOutputRate) / frequency);
-    const double pointsPerFrame = g * kTableDensity;
-    const double reach = kHalfWidth / g;
-    const float scale = static_cast<float>(2.0 * kCutoff * g);
-    const int64_t lastPoint = static_cast<int64_t>(kHalfWidth) * kTableDensity;
+    const int reach = static_cast<int>(std::ceil(kHalfWidth / g));
+    const int taps = 2 * reach;
+    const double scale = 2.0 * kCutoff * g;
+    const double lastPoint = static_cast<double>(kHalfWidth) * kTableDensity;
+    std::vector<float> bank(static_cast<size_t>(kPhases + 1) * static_cast<size_t>(taps));
+    for (int q = 0; q <= kPhases; ++q) {
+        float* row = bank.data() + static_cast<size_t>(q) * static_cast<size_t>(taps);
+        for (int j = 0; j < taps; ++j) {
+            // Tap j reads the frame `reach - 1 - j` frames before the read position.
+            const double distance = std::fabs(static_cast<double>(q) / kPhases + (reach - 1 - j));
+            const double points = distance * g * kTableDensity;
+            row[j] = points < lastPoint ? static_cast<float>(scale * KernelAt(table, points)) : 0.0f;
+        }
+    }
+    // Frames up to `reach` past the end are still read while the first tap is in the sound.
+    const size_t padded = static_cast<size_t>(sourceFrames) + 3 * static_cast<size_t>(reach) + 2;
+    std::vector<float> lanes(static_cast<size_t>(channels) * padded, 0.0f);
+    for (int c = 0; c < channels; ++c) {
+        float* lane = lanes.data() + static_cast<size_t>(c) * padded + reach;
+        for (int64_t i = 0; i < sourceFrames; ++i) lane[i] = sound.samples[static_cast<size_t>(i) * channels + c];
+    }
 
-    std::vector<float> weights(static_cast<size_t>(2 * reach) + 4);
     for (int64_t n = 0; n < count; ++n) {
         // The read position, exact: n × frequency / 44100.
         const int64_t scaled = n * frequency;
         const int64_t whole = scaled / kOutputRate;
-        const double fraction = static_cast<double>(scaled % kOutputRate) / kOutputRate;
-        const int64_t reachFrames = static_cast<int64_t>(reach);
-        const int64_t first = std::max<int64_t>(0, whole - reachFrames);
-        const int64_t last = std::min<int64_t>(sourceFrames - 1, whole + reachFrames + 1);
-        if (first > last) continue;  // entirely past the end: silence
-        size_t taps = 0;
-        for (int64_t k = first; k <= last; ++k) {
-            const double distance = std::fabs(static_cast<double>(whole - k) + fraction);
-            const double points = distance * pointsPerFrame;
-            weights[taps++] = points < static_cast<double>(lastPoint) ? scale * KernelAt(table, points) : 0.0f;
-        }
-        float* target = out.data() + static_cast<size_t>(n) * static_cast<size_t>(channels);
-        const float* source = sound.samples + static_cast<size_t>(first) * static_cast<size_t>(channels);
-        if (channels == 1) {
-            float sum = 0.0f;
-            for (size_t i = 0; i < taps; ++i) sum += weights[i] * source[i];
-            target[0] = sum;
-        } else {
-            float left = 0.0f, right = 0.0f;
-            for (size_t i = 0; i < taps; ++i) {
-                left += weights[i] * source[2 * i];
-                right += weights[i] * source[2 * i + 1];
-            }
-            target[0] = left;
-            target[1] = right;
+        if (whole - reach + 1 >= sourceFrames) break;  // past the end with every tap: silence
+        const double phase = static_cast<double>(scaled % kOutputRate) * kPhases / kOutputRate;
+        const int q = static_cast<int>(phase);
+        const float blend = static_cast<float>(phase - q);
+        const float* before = bank.data() + static_cast<size_t>(q) * static_cast<size_t>(taps);
+        const float* after = before + taps;
+        for (int c = 0; c < channels; ++c) {
+            // First tap: frame whole - reach + 1, which sits at `whole + 1` in the padded lane.
+            const float* x = lanes.data() + static_cast<size_t>(c) * padded + static_cast<size_t>(whole + 1);
+            const float a = Dot(before, x, taps), b = Dot(after, x, taps);
+            out[static_cast<size_t>(n) * static_cast<size_t>(channels) + c] = a + blend * (b - a);
         }
     }
     return out;

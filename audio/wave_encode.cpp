@@ -1,7 +1,5 @@
 #include "audio/wave_encode.h"
 
-#include <cmath>
-
 #include "audio/voice_resampler.h"
 
 namespace {
@@ -50,7 +48,8 @@ void ConvertToPcm16(const float* samples, size_t count, uint8_t* out, uint64_t* 
             value = -32768;
             ++over;
         } else if (scaled == scaled) {  // NaN plays as silence
-            value = std::lround(scaled);
+            // Nearest, halves away from zero; in range here, so a plain truncation does.
+            value = static_cast<long>(scaled < 0.0f ? scaled - 0.5f : scaled + 0.5f);
         }
         const uint16_t bits = static_cast<uint16_t>(static_cast<int16_t>(value));
         out[2 * i] = static_cast<uint8_t>(bits);
