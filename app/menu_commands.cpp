@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/export_command.h"
 #include "app/main_window.h"
 #include "ui/notice.h"
 #include "editing/control_ids.h"
@@ -79,6 +80,7 @@ bool MenuCommands::OnCommand(int id) {
     case IDM_IMPORT_SOUNDS: window_.Library().ImportSounds(); return true;
     case IDM_SAVE_SETUP: window_.SaveSetup(); return true;
     case IDM_SAVE_SETUP_AS: window_.SaveSetupAs(); return true;
+    case IDM_EXPORT_WAV: ExportWavFromMenu(window_); return true;
     case IDM_CHANGE_COLOR:
         window_.ChangeColor();
         setup.modified = 1;

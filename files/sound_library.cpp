@@ -82,19 +82,46 @@ void SoundLibrary::Found() {
 }
 
 void SoundLibrary::LocateSoundDirectory() {
-    if (ReloadSoundDirectory()) return Found();
-    // The setup file's own folder when it bears the sound folder's name, with
-    // its drive (a path without one would be looked for on the current drive).
-    const std::string setupFolder = FolderOf(setup_.filePath);
-    if (!setupFolder.empty()) {
-        if (FileTitleOf(setupFolder) == setup_.soundDirTitle && LoadSoundDirectory(setupFolder)) return Found();
-        // A sound folder of the same name beside the setup file: a setup
-        // file and its sounds moved together.
-        if (!setup_.soundDirTitle.empty() && LoadSoundDirectory(setupFolder + "\\" + setup_.soundDirTitle))
-            return Found();
+    for (const std::string& folder : SoundFolderCandidates(setup_)) {
+        if (LoadSoundDirectory(folder)) return Found();
     }
     if (AskOkCancel("Problem locating sound directory:\n" + setup_.soundDir + "\nDo you want to try and find it?"))
         ImportSounds();
+}
+
+std::vector<std::string> SoundFolderCandidates(const Setup& setup) {
+    std::vector<std::string> folders = {setup.soundDir};
+    // The setup file's own folder when it bears the sound folder's name, with
+    // its drive (a path without one would be looked for on the current drive).
+    const std::string setupFolder = FolderOf(setup.filePath);
+    if (!setupFolder.empty()) {
+        if (FileTitleOf(setupFolder) == setup.soundDirTitle) folders.push_back(setupFolder);
+        // A sound folder of the same name beside the setup file: a setup
+        // file and its sounds moved together.
+        if (!setup.soundDirTitle.empty()) folders.push_back(setupFolder + "\\" + setup.soundDirTitle);
+    }
+    return folders;
+}
+
+bool ListSoundFiles(const std::string& folder, std::vector<std::string>* names) {
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) {
+        SetCurrentDirectoryA(previous);
+        return false;
+    }
+    names->clear();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.wav", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names->push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SortLikeNtfs(*names);
+    SetCurrentDirectoryA(previous);
+    return true;
 }
 
 bool SoundLibrary::AskOkCancel(const std::string& text) {

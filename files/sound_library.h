@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "audio/sound_engine.h"
 #include "model/setup.h"
@@ -51,3 +52,11 @@ private:
 std::string FileTitleOf(const std::string& path);
 // The folder part of a file path, drive included, without a trailing backslash.
 std::string FolderOf(const std::string& path);
+
+// Where the sound folder of a Setup read from its file is looked for, in
+// order: the folder it names; the setup file's own folder when that bears
+// the same name; a folder of that name beside the setup file.
+std::vector<std::string> SoundFolderCandidates(const Setup& setup);
+// The WAV files of a folder in sound-list order; false when the folder
+// cannot be entered. The current directory is the same afterwards.
+bool ListSoundFiles(const std::string& folder, std::vector<std::string>* names);

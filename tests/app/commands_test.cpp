@@ -3,7 +3,12 @@
 #include <cstdio>
 #include <fstream>
 
+#include <atomic>
+#include <thread>
+
+#include "app/export_command.h"
 #include "app/menu_commands.h"
+#include "ui/background_work.h"
 #include "resources/resource.h"
 #include "tests/app/window_fixture.h"
 #include "tests/audio/wav_builder.h"
@@ -203,6 +208,130 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     WriteFile(empty + "\\readme.txt", {'x'});
     ImportFolder(empty, empty + "\\readme.txt");
     EXPECT_TRUE(setup().soundNames.empty());
+}
+
+std::string exportProposed;
+std::string exportChosen;
+bool ChooseExport(const std::string& proposed, std::string* chosen) {
+    exportProposed = proposed;
+    if (exportChosen.empty()) return false;
+    *chosen = exportChosen;
+    return true;
+}
+
+size_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return data.nFileSizeLow;
+}
+
+TEST_F(CommandsTest, ExportWavWritesOneCycleAndSaysSoOnlyWhenItWroteIt) {
+    // The item after Save Setup As, and its accelerator.
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_FILE_MENU));
+    HMENU popup = GetSubMenu(menu, 0);
+    char text[64] = {};
+    GetMenuStringA(popup, IDM_EXPORT_WAV, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Export WAV...\tCtrl+E");
+    EXPECT_EQ(GetMenuItemID(popup, 4), static_cast<UINT>(IDM_SAVE_SETUP_AS));
+    EXPECT_EQ(GetMenuItemID(popup, 5), static_cast<UINT>(IDM_EXPORT_WAV));
+    DestroyMenu(menu);
+    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    ACCEL keys[64];
+    const int count = CopyAcceleratorTableA(table, keys, 64);
+    bool found = false;
+    for (int i = 0; i < count; ++i)
+        found |= keys[i].cmd == IDM_EXPORT_WAV && keys[i].key == 'E' && keys[i].fVirt == (FVIRTKEY | FCONTROL);
+    EXPECT_TRUE(found) << "Ctrl+E";
+
+    const std::string folder = TempFolder("sf-export-");
+    WriteFile(folder + "\\tone.wav", Tone(440));
+    ImportFolder(folder, folder + "\\tone.wav");
+    for (int s = 0; s < 16; ++s) setup().StepAddress(0, s).on = s == 0 ? 1 : 0;
+    Step& first = setup().StepAddress(0, 0);
+    first.sound = 0, first.pitch = 0, first.volume = 127, first.pan = 64;
+    setup().masterPitch = 0;
+    setup().measures[0].nextMeasure = 0;
+    setup().measures[0].repeatCount = 1;
+    setup().tempo = 126.0;
+    setup().filePath = folder + "\\song.^&^";
+    SetExportFileChooser(ChooseExport);
+    notes.clear();
+
+    exportChosen.clear();  // cancelled
+    commands().OnCommand(IDM_EXPORT_WAV);
+    EXPECT_EQ(exportProposed, folder + "\\song.wav");
+    EXPECT_TRUE(notes.empty());
+
+    exportChosen = folder + "\\out.wav";
+    commands().OnCommand(IDM_EXPORT_WAV);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0], "Exported 0:02 to " + exportChosen + " \x97 0 samples clipped");
+    EXPECT_EQ(FileSize(exportChosen), 44u + 4 * 84000) << "sixteen steps at 126 BPM";
+
+    exportChosen = folder + "\\no such folder\\out.wav";
+    commands().OnCommand(IDM_EXPORT_WAV);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[1].find("Nothing was written"), std::string::npos) << notes[1];
+    EXPECT_EQ(GetFileAttributesA(exportChosen.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    setup().tempo = 0.0;
+    exportChosen = folder + "\\never.wav";
+    commands().OnCommand(IDM_EXPORT_WAV);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_NE(notes[2].find("tempo"), std::string::npos) << notes[2];
+    EXPECT_EQ(GetFileAttributesA(exportChosen.c_str()), INVALID_FILE_ATTRIBUTES);
+    setup().tempo = 126.0;
+    SetExportFileChooser(nullptr);
+
+    EXPECT_EQ(ProposedExportPath(""), "Untitled.wav");
+    EXPECT_EQ(ProposedExportPath("C:\\a.b\\song"), "C:\\a.b\\song.wav");
+    EXPECT_EQ(ProposedExportPath("C:\\x\\.^&^"), "C:\\x\\.^&^.wav");
+}
+
+TEST_F(CommandsTest, LongWorkShowsItsProgressKeepsDispatchingDropsInputAndStopsOnEscape) {
+    // A window of the test's own that counts what reaches it meanwhile.
+    static std::atomic<int> delivered{0};
+    WNDCLASSA type = {};
+    type.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_APP) ++delivered;
+        return DefWindowProcA(w, m, wp, lp);
+    };
+    type.hInstance = GetModuleHandleA(nullptr);
+    type.lpszClassName = "SfCounter";
+    RegisterClassA(&type);
+    HWND counter = CreateWindowA("SfCounter", "", 0, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const int onBefore = setup().StepAddress(0, 0).on;
+
+    std::atomic<bool> boxSeen{false};
+    std::thread helper([&] {
+        for (int i = 0; i < 400 && !FindWindowA("StepforgeProgress", nullptr); ++i) Sleep(50);
+        boxSeen = FindWindowA("StepforgeProgress", nullptr) != nullptr;
+        PostMessageA(counter, WM_APP, 0, 0);
+        // A click on step 1's on button is held back, not acted on.
+        PostMessageA(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(ColumnX(1) + 12 + 8, 2 + 30 + 8));
+        PostMessageA(hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(ColumnX(1) + 12 + 8, 2 + 30 + 8));
+        Sleep(200);
+        PostMessageA(hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    double reached = 0;
+    const DWORD started = GetTickCount();
+    const bool finished = RunBesideWindow(hwnd(), "Export WAV", [&](const WorkProgress& progress) {
+        // Runs until it is asked to stop (or 20 s pass).
+        for (int i = 0; i < 2000; ++i) {
+            reached = i / 2000.0;
+            if (!progress(reached)) return;
+            Sleep(10);
+        }
+    });
+    helper.join();
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(boxSeen);
+    EXPECT_LT(reached, 0.99) << "stopped by Escape";
+    EXPECT_GE(GetTickCount() - started, kProgressDelayMs);
+    EXPECT_EQ(delivered.load(), 1) << "messages are dispatched while the work runs";
+    EXPECT_EQ(setup().StepAddress(0, 0).on, onBefore) << "input is held back";
+    EXPECT_EQ(FindWindowA("StepforgeProgress", nullptr), nullptr) << "the box is gone";
+    DestroyWindow(counter);
 }
 
 }  // namespace
