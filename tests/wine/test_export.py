@@ -1,0 +1,268 @@
+"""Exporting to a WAV file through the real program under Wine: the command
+line from a Linux shell and from a Windows batch script, with its failures;
+the File menu's command, which writes the same file; and the export against
+a real-time recording of the same setup: the same onsets in order, the same
+pitches, the same levels."""
+import math
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
+sys.path.insert(0, os.path.dirname(__file__))
+import harness  # noqa: E402
+from audio_analysis import onsets  # noqa: E402
+from setup_writer import setup_file_bytes  # noqa: E402
+
+EXE = os.environ["STEPFORGE_EXE"]
+PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
+TONES = {"a.wav": 400.0, "b.wav": 600.0, "c.wav": 900.0}
+# (measure, step): (on, pitch, sound, volume, pan, aux). At 120 BPM with four
+# steps a measure, measure 0 twice then measure 1: twelve steps, 1.5 s, an
+# onset every 250 ms.
+STEPS = {
+    (0, 0): (1, 0, 0, 127, 64, 64),
+    (0, 2): (1, 12, 1, 90, 20, 64),
+    (1, 0): (1, -5, 2, 110, 110, 64),
+    (1, 2): (1, 3, 0, 100, 64, 64),
+}
+CHAIN = {0: (1, 2), 1: (0, 1)}
+CYCLE_SECONDS = 1.5
+# Played onsets start on Wine's 10 ms mixing grid; a loaded machine adds a little.
+ONSET_TOLERANCE_MS = 20
+
+
+def tone_wav(hz, seconds=0.09, rate=44100):
+    count = int(seconds * rate)
+    fade = int(0.003 * rate)
+    frames = [0.5 * math.sin(2 * math.pi * hz * i / rate) * min(1.0, i / fade, (count - i) / fade) for i in range(count)]
+    data = b"".join(struct.pack("<h", int(round(32767 * x))) for x in frames)
+    fmt = b"fmt " + struct.pack("<IHHIIHH", 16, 1, 1, rate, rate * 2, 2, 16)
+    body = b"WAVE" + fmt + b"data" + struct.pack("<I", len(data)) + data
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def read_wav(path):
+    """Rate and the two channels of a 16-bit stereo PCM file as the export writes it."""
+    with open(path, "rb") as source:
+        data = source.read()
+    assert data[:4] == b"RIFF" and data[8:16] == b"WAVEfmt ", "a RIFF/WAVE file with its format first"
+    tag, channels, rate, _, align, bits = struct.unpack_from("<HHIIHH", data, 20)
+    assert (tag, channels, align, bits) == (1, 2, 4, 16), (tag, channels, align, bits)
+    assert data[36:40] == b"data"
+    size = struct.unpack_from("<I", data, 40)[0]
+    assert 44 + size == len(data), "the data chunk fills the file"
+    samples = struct.unpack_from("<%dh" % (size // 2), data, 44)
+    return rate, [x / 32768.0 for x in samples[0::2]], [x / 32768.0 for x in samples[1::2]]
+
+
+def louder(left, right):
+    return [max(abs(a), abs(b)) for a, b in zip(left, right)]
+
+
+def rms_db(channel, begin, end):
+    window = channel[begin:end]
+    power = sum(x * x for x in window) / max(1, len(window))
+    return 10 * math.log10(power) if power > 0 else -math.inf
+
+
+def frequency(channel, begin, end, rate):
+    crossings = []
+    for i in range(begin + 1, end):
+        a, b = channel[i - 1], channel[i]
+        if a < 0 <= b:
+            crossings.append(i - 1 + (-a) / (b - a))
+    if len(crossings) < 3:
+        return 0.0
+    return (len(crossings) - 1) * rate / (crossings[-1] - crossings[0])
+
+
+def describe(left, right, rate, count):
+    """For the first `count` onsets: time (ms from the first), pitch (Hz) and
+    both channels' levels (dB) over 10-40 ms after the onset."""
+    found = onsets(louder(left, right), threshold=0.01, quiet_ms=40.0 * rate / 48000)[:count]
+    out = []
+    for i in found:
+        begin, end = i + rate // 100, i + rate * 4 // 100
+        levels = (rms_db(left, begin, end), rms_db(right, begin, end))
+        channel = left if levels[0] >= levels[1] else right
+        out.append(((i - found[0]) * 1000.0 / rate, frequency(channel, begin, end, rate), levels))
+    return out
+
+
+def windows_path(path):
+    return harness.windows_path(path)
+
+
+class ExportTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="stepforge-export-")
+        cls.kit = os.path.join(cls.folder, "tones")
+        os.mkdir(cls.kit)
+        for name, hz in TONES.items():
+            with open(os.path.join(cls.kit, name), "wb") as out:
+                out.write(tone_wav(hz))
+        cls.setup_path = os.path.join(cls.folder, "tones.^&^")
+        with open(cls.setup_path, "wb") as out:
+            out.write(setup_file_bytes(windows_path(cls.kit), STEPS, tempo=120.0, steps_per_measure=4, chain=CHAIN))
+        cls.session = harness.WineSession(PREFIX, audio=True).__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def export(self, *args, cwd=None):
+        """Runs the program from this (Linux) process with its output captured."""
+        result = subprocess.run([self.session.loader, EXE, *args], env=self.session.env, cwd=cwd,
+                                capture_output=True, timeout=300)
+        return result.returncode, result.stdout.decode("cp1252"), result.stderr.decode("cp1252")
+
+    def leftovers(self, folder):
+        return sorted(name for name in os.listdir(folder) if name.endswith(".tmp"))
+
+    def test_command_line_writes_the_cycle_and_fails_cleanly(self):
+        out = os.path.join(self.folder, "cycle.wav")
+        code, stdout, stderr = self.export("/export", windows_path(self.setup_path), windows_path(out))
+        self.assertEqual((code, stderr), (0, ""))
+        self.assertEqual(stdout, f"Exported 0:02 to {windows_path(out)} \u2014 0 samples clipped\r\n")
+        rate, left, right = read_wav(out)
+        self.assertEqual(rate, 44100)
+        self.assertEqual(len(left), int(CYCLE_SECONDS * 44100), "the cycle; the last tone ends within it")
+        found = describe(left, right, rate, 10)
+        self.assertEqual([round(t) for t, _, _ in found], [0, 250, 500, 750, 1000, 1250])
+
+        # Relative paths, from the setup file's folder; the switch in any case.
+        code, stdout, _ = self.export("/EXPORT", "tones.^&^", "relative.wav", cwd=self.folder)
+        self.assertEqual(code, 0)
+        with open(out, "rb") as a, open(os.path.join(self.folder, "relative.wav"), "rb") as b:
+            self.assertEqual(a.read(), b.read(), "the same setup gives the same file")
+
+        # A kit holding a file that is not a WAV file: harmless while no step
+        # uses it; used, it stops the export and the old file stays.
+        broken = os.path.join(self.folder, "broken")
+        shutil.copytree(self.kit, broken)
+        with open(os.path.join(broken, "d.wav"), "wb") as junk:
+            junk.write(b"not a wave file")
+        unused = os.path.join(self.folder, "unused.^&^")
+        with open(unused, "wb") as setup:
+            setup.write(setup_file_bytes(windows_path(broken), STEPS, tempo=120.0, steps_per_measure=4, chain=CHAIN))
+        self.assertEqual(self.export("/export", windows_path(unused), windows_path(out))[0], 0)
+        used = os.path.join(self.folder, "used.^&^")
+        with open(used, "wb") as setup:
+            setup.write(setup_file_bytes(windows_path(broken), {**STEPS, (1, 3): (1, 0, 3, 100, 64, 64)},
+                                         tempo=120.0, steps_per_measure=4, chain=CHAIN))
+        with open(out, "wb") as old:
+            old.write(b"old file")
+        missing_folder = os.path.join(self.folder, "gone.^&^")
+        with open(missing_folder, "wb") as setup:
+            setup.write(setup_file_bytes("Z:\\no\\such\\kit", STEPS))
+        short = os.path.join(self.folder, "short.^&^")
+        with open(short, "wb") as setup:
+            setup.write(b"\x00\xa4\x0c\x46\x00")
+        failures = [
+            (used, out, "d.wav"),
+            (short, out, "too short or damaged"),
+            (os.path.join(self.folder, "absent.^&^"), out, "could not be opened"),
+            (missing_folder, out, "Could not find the sound folder"),
+            (self.setup_path, os.path.join(self.folder, "no such folder", "x.wav"), "Nothing was written"),
+        ]
+        for setup, target, reason in failures:
+            code, stdout, stderr = self.export("/export", windows_path(setup), windows_path(target))
+            self.assertEqual(code, 1, setup)
+            self.assertEqual(stdout, "")
+            self.assertIn(reason, stderr)
+            self.assertTrue(stderr.startswith("Stepforge: "), stderr)
+        with open(out, "rb") as kept:
+            self.assertEqual(kept.read(), b"old file")
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "no such folder")))
+        self.assertEqual(self.leftovers(self.folder), [])
+
+        code, stdout, stderr = self.export("/export", windows_path(self.setup_path))
+        self.assertEqual(code, 2)
+        self.assertIn("Usage: Stepforge.exe /export SETUP-FILE OUT.wav", stderr)
+
+    def test_a_batch_script_gets_the_exit_code_and_the_messages(self):
+        script = os.path.join(self.folder, "export.bat")
+        good, bad = os.path.join(self.folder, "script.wav"), os.path.join(self.folder, "never.wav")
+        with open(script, "w", newline="\r\n") as bat:
+            bat.write("@echo off\n")
+            bat.write(f'"{windows_path(EXE)}" /export "{windows_path(self.setup_path)}" "{windows_path(good)}"'
+                      f' > "{windows_path(good)}.txt"\n')
+            bat.write("echo first %ERRORLEVEL%\n")
+            bat.write(f'"{windows_path(EXE)}" /export "{windows_path(self.folder)}\\absent.^&^" "{windows_path(bad)}"'
+                      f' 2> "{windows_path(bad)}.txt"\n')
+            bat.write("echo second %ERRORLEVEL%\n")
+        result = subprocess.run([self.session.loader, "cmd", "/c", windows_path(script)], env=self.session.env,
+                                capture_output=True, timeout=300)
+        lines = result.stdout.decode("cp1252").split()
+        self.assertEqual(lines, ["first", "0", "second", "1"], result.stderr)
+        with open(good + ".txt", encoding="cp1252") as said:
+            self.assertTrue(said.read().startswith("Exported 0:02 to "))
+        with open(bad + ".txt", encoding="cp1252") as said:
+            self.assertIn("could not be opened", said.read())
+        self.assertTrue(os.path.exists(good))
+        self.assertFalse(os.path.exists(bad))
+
+    def test_the_export_sounds_as_playback_does_and_the_menu_writes_the_same_file(self):
+        exported = os.path.join(self.folder, "compare.wav")
+        self.assertEqual(self.export("/export", windows_path(self.setup_path), windows_path(exported))[0], 0)
+        rate, left, right = read_wav(exported)
+        expected = describe(left, right, rate, 6)
+        self.assertEqual(len(expected), 6)
+
+        recording = os.path.join(self.folder, "played.wav")
+        played_left, played_right, _, code = harness.play_setup(self.session, EXE, self.setup_path, recording,
+                                                                seconds=3.0, log=lambda *_: None)
+        self.assertEqual(code, 0)
+        heard = describe(played_left, played_right, harness.SAMPLE_RATE, 6)
+        self.assertEqual(len(heard), 6, "a whole cycle was recorded")
+        for (t_export, hz_export, db_export), (t_heard, hz_heard, db_heard) in zip(expected, heard):
+            self.assertAlmostEqual(t_heard, t_export, delta=ONSET_TOLERANCE_MS)
+            self.assertAlmostEqual(hz_heard, hz_export, delta=hz_export * 0.01)
+            for side in (0, 1):
+                self.assertAlmostEqual(db_heard[side], db_export[side], delta=1.0,
+                                       msg=f"onset at {t_export:.0f} ms, channel {side}")
+        # The steps' own pitches: 600 Hz an octave up, 900 Hz five semitones down
+        # (33037 Hz), 400 Hz three up (52444 Hz).
+        self.assertAlmostEqual(expected[1][1], 1200.0, delta=5)
+        self.assertAlmostEqual(expected[4][1], 900.0 * 33037 / 44100, delta=5)
+        self.assertAlmostEqual(expected[5][1], 400.0 * 52444 / 44100, delta=5)
+
+        # The File menu's command, by its accelerator: the save dialog proposes
+        # the setup file's name with .wav, and Enter takes it.
+        from_menu = os.path.join(self.folder, "tones.wav")
+        process = self.session.start(EXE, windows_path(self.setup_path))
+        window = self.session.wait_window("tones", timeout=60)
+        time.sleep(0.5)
+        self.session.key(window, "ctrl+e")
+        dialog = self.session.wait_window("^Export WAV$", timeout=30)
+        time.sleep(0.5)
+        self.session.key(dialog, "Return")
+        note = self.session.wait_window("^NOTE!$", timeout=60)
+        self.assertTrue(os.path.exists(from_menu))
+        with open(exported, "rb") as a, open(from_menu, "rb") as b:
+            self.assertEqual(a.read(), b.read(), "the menu writes what the command line writes")
+        self.session.key(note, "Return")
+        self.session.wait_window_gone(note)
+        self.close(process, window)
+
+    def close(self, process, window):
+        self.session.key(window, "alt+F4")
+        deadline = time.monotonic() + 20
+        while process.poll() is None and time.monotonic() < deadline:
+            questions = self.session.find_windows(harness.SAVE_QUESTION_REGEX)
+            if questions:
+                self.session.key(questions[0], "d")
+            time.sleep(0.2)
+        self.assertEqual(self.session.wait_exit(process), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
