@@ -114,11 +114,6 @@ def describe(name, r):
     return text
 
 
-def default_build():
-    runs_32bit = subprocess.run([os.path.join(REPO, "tools", "can-run-32bit")], stdout=subprocess.DEVNULL).returncode == 0
-    return os.path.join(REPO, "build", "windows" if runs_32bit else "windows64")
-
-
 def machine_description():
     model = "unknown processor"
     with open("/proc/cpuinfo") as info:
@@ -136,7 +131,7 @@ def main():
     parser.add_argument("--long", type=float, default=0, help="also one long run at 126 BPM (seconds)")
     parser.add_argument("--build", default=None)
     options = parser.parse_args()
-    build = os.path.abspath(options.build or default_build())
+    build = os.path.abspath(options.build or harness.default_build_dir())
     probe = os.path.join(build, "tests", "sequencer_probe.exe")
     arch = harness.pe_arch(probe)
     print(f"build: {'64' if arch == 'win64' else '32'}-bit ({build})", flush=True)

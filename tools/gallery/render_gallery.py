@@ -4,7 +4,8 @@ few colour schemes, for a person to look at.
 
     render_gallery.py [--build DIR] [--scale N] OUTPUT.png [RRGGBB ...]
 
-DIR is a Windows build directory (default build/windows); the gallery uses its
+DIR is a Windows build directory (default: build/windows where this machine
+runs 32-bit code, else build/windows64); the gallery uses its
 skin_gallery.exe and its Wine prefix. --scale enlarges the picture N times
 without smoothing. Extra RRGGBB values add rows for those base colours.
 """
@@ -22,17 +23,17 @@ import harness  # noqa: E402
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--build", default=os.path.join(REPO, "build", "windows"))
+    parser.add_argument("--build", default=None)
     parser.add_argument("--scale", type=int, default=1)
     parser.add_argument("output")
     parser.add_argument("colors", nargs="*")
     options = parser.parse_args()
-    build = os.path.abspath(options.build)
+    build = os.path.abspath(options.build or harness.default_build_dir())
     program = os.path.join(build, "tools", "gallery", "skin_gallery.exe")
     if not os.path.exists(program):
         sys.exit(f"{program} is missing; build the target skin_gallery first")
     with tempfile.TemporaryDirectory(prefix="stepforge-gallery-") as folder:
-        with harness.WineSession(os.path.join(build, "wineprefix")) as session:
+        with harness.WineSession(os.path.join(build, "wineprefix"), arch=harness.pe_arch(program)) as session:
             code = session.run(program, "gallery.bmp", *options.colors, cwd=folder, timeout=120)
         if code != 0:
             sys.exit(f"skin_gallery failed with exit code {code}")

@@ -4,7 +4,8 @@ under its own Xvfb and PulseAudio whatever display you have.
 
     readme_screenshot.py [BUILD-DIR [PNG]]
 
-BUILD-DIR defaults to build/windows, PNG to docs/stepforge.png. The demo sets
+BUILD-DIR defaults to the build of the program this machine runs (build/windows,
+else build/windows64), PNG to docs/stepforge.png. The demo sets
 the colours, so only the lit step lamp differs between takes.
 """
 import os
@@ -20,10 +21,11 @@ import harness  # noqa: E402
 
 
 def main():
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(REPO, "build", "windows"))
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else harness.default_build_dir())
     out = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(REPO, "docs", "stepforge.png"))
     os.environ.pop("STEPFORGE_DISPLAY", None)  # always a display of its own, of known depth
-    session = harness.WineSession(os.path.join(build, "wineprefix-run"), display=None, audio=True)
+    session = harness.WineSession(os.path.join(build, "wineprefix-run"), display=None, audio=True,
+                                  arch=harness.pe_arch(os.path.join(build, "Stepforge.exe")))
     session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
     with session, tempfile.TemporaryDirectory(prefix="stepforge-shot-") as folder:
         demo = os.path.join(build, "demo", "Demo.^&^")

@@ -43,8 +43,20 @@ class HarnessError(Exception):
     pass
 
 
+def runs_32bit():
+    """Whether this machine runs 32-bit x86 code (tools/can-run-32bit)."""
+    probe = os.path.join(REPO, "tools", "can-run-32bit")
+    return subprocess.run([probe], stdout=subprocess.DEVNULL).returncode == 0
+
+
+def default_build_dir():
+    """The Windows build to use when none is named: the 32-bit program where it
+    can run, else the 64-bit one."""
+    return os.path.join(REPO, "build", "windows" if runs_32bit() else "windows64")
+
+
 def default_prefix():
-    return os.path.join(REPO, "build", "windows", "wineprefix")
+    return os.path.join(default_build_dir(), "wineprefix")
 
 
 # Wine's own loaders, started directly: Debian's /usr/bin/wine starts the
