@@ -288,14 +288,16 @@ TEST_F(CommandsTest, ExportWavWritesOneCycleAndSaysSoOnlyWhenItWroteIt) {
     EXPECT_EQ(ProposedExportPath("C:\\x\\.^&^"), "C:\\x\\.^&^.wav");
 }
 
+// A window of the test's own that counts what reaches it.
+std::atomic<int> delivered{0};
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) ++delivered;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 TEST_F(CommandsTest, LongWorkShowsItsProgressKeepsDispatchingDropsInputAndStopsOnEscape) {
-    // A window of the test's own that counts what reaches it meanwhile.
-    static std::atomic<int> delivered{0};
     WNDCLASSA type = {};
-    type.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_APP) ++delivered;
-        return DefWindowProcA(w, m, wp, lp);
-    };
+    type.lpfnWndProc = CountingProc;
     type.hInstance = GetModuleHandleA(nullptr);
     type.lpszClassName = "SfCounter";
     RegisterClassA(&type);
