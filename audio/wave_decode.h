@@ -1,4 +1,5 @@
-// audio/wave_decode.h
+// A whole WAV file held in memory, judged and decoded as the real-time engine
+// loads it: the same chunk walk, the same formats, the same sample data.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,3 +18,11 @@ struct DecodedWave {
 // WAVE_FORMAT_EXTENSIBLE of those), the same data the engine would play.
 // False for anything the engine would refuse or report.
 bool DecodeWave(const uint8_t* bytes, size_t size, DecodedWave* out);
+
+// What the engine makes of a file, before any device is involved.
+enum class WaveVerdict {
+    Playable,
+    NotAWave,    // malformed or cut short: skipped without a notice of its own
+    Unplayable,  // a wave no sound buffer is made for: a notice names the file
+};
+WaveVerdict JudgeWave(const uint8_t* bytes, size_t size);

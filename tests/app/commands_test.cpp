@@ -92,7 +92,11 @@ TEST_F(CommandsTest, ItemStatesFollowTheSetupAndTheClipboard) {
     EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_BEATS_PER_MINUTE) & MF_CHECKED);
     EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_SAMPLES_PER_MEASURE) & MF_CHECKED);
     EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_QUICK_FADE) & MF_GRAYED) << "always grey";
+    setup().highResTimer = 1;  // the item follows the field, whatever the registry held at start
     EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_HIGH_RES_TIMER) & MF_CHECKED);
+    setup().highResTimer = 0;
+    EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_HIGH_RES_TIMER) & MF_CHECKED);
+    setup().highResTimer = 1;
     EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_POLYPHONIC) & MF_CHECKED);
     commands().OnCommand(IDM_POLYPHONIC);
     EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_POLYPHONIC) & MF_CHECKED);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -105,4 +106,75 @@ inline std::vector<uint8_t> PatternData(size_t size) {
     std::vector<uint8_t> out(size);
     for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(i % 251);
     return out;
+}
+
+// Sample values as little-endian two's-complement integers of `bytes` bytes.
+inline std::vector<uint8_t> IntegerData(const std::vector<int64_t>& values, int bytes) {
+    std::vector<uint8_t> out;
+    for (int64_t v : values) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+    }
+    return out;
+}
+
+// Sample values as IEEE floats of 4 or 8 bytes.
+inline std::vector<uint8_t> FloatData(const std::vector<double>& values, int bytes = 4) {
+    std::vector<uint8_t> out;
+    for (double v : values) {
+        uint64_t raw = 0;
+        if (bytes == 4) {
+            const float f = static_cast<float>(v);
+            uint32_t r32;
+            std::memcpy(&r32, &f, sizeof r32);
+            raw = r32;
+        } else {
+            std::memcpy(&raw, &v, sizeof raw);
+        }
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(raw >> (8 * i)));
+    }
+    return out;
+}
+
+// A sine of `hz` over `seconds` at `rate` as values in -1..1, `channels`
+// identical values per frame.
+inline std::vector<double> SineValues(double hz, double seconds, uint32_t rate, int channels, double amplitude = 0.5) {
+    std::vector<double> out;
+    const long frames = static_cast<long>(seconds * rate);
+    for (long i = 0; i < frames; ++i) {
+        const double x = amplitude * std::sin(2 * 3.14159265358979323846 * hz * i / rate);
+        for (int c = 0; c < channels; ++c) out.push_back(x);
+    }
+    return out;
+}
+
+// The format-specific bytes of WAVE_FORMAT_EXTENSIBLE (cbSize 22 first) with
+// the standard sub-format of `tag` (1 PCM, 3 IEEE float, 2 ADPCM ...).
+inline std::vector<uint8_t> ExtensibleExtra(uint16_t tag, uint16_t validBits, uint32_t channelMask = 0) {
+    std::vector<uint8_t> out;
+    WavFile::U16(out, 22);
+    WavFile::U16(out, validBits);
+    WavFile::U32(out, channelMask);
+    WavFile::U16(out, tag);
+    out.insert(out.end(), {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+    return out;
+}
+
+// A complete file of sample format `tag` (1, 3 or 0xFFFE over `subTag`) and
+// `bits`, with a "fmt " chunk as today's editors write it: 16 bytes for PCM,
+// 18 for float, 40 for the extensible format.
+inline WavFile FormatFile(uint16_t tag, uint16_t bits, uint16_t channels, std::vector<uint8_t> data,
+                          uint16_t subTag = 1) {
+    WavFile wav;
+    wav.formatTag = tag;
+    wav.bits = bits;
+    wav.channels = channels;
+    wav.data = std::move(data);
+    if (tag == 0xFFFE) {
+        wav.fmtExtra = ExtensibleExtra(subTag, bits, channels == 2 ? 3 : 4);
+        wav.fmtSize = 40;
+    } else if (tag != 1) {
+        wav.fmtExtra = {0, 0};
+        wav.fmtSize = 18;
+    }
+    return wav;
 }

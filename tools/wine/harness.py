@@ -281,9 +281,22 @@ class WineSession:
         return [int(line) for line in result.stdout.split()]
 
     def wait_window(self, caption_regex=CAPTION_REGEX, timeout=30):
-        found = wait_until(lambda: self.find_windows(caption_regex), timeout,
-                           what=f"a window named /{caption_regex}/")
+        try:
+            found = wait_until(lambda: self.find_windows(caption_regex), timeout,
+                               what=f"a window named /{caption_regex}/")
+        except HarnessError as error:
+            # A message box in the way is the usual reason: say what is on the screen.
+            raise HarnessError(f"{error}; visible windows: {self.visible_window_names()}") from None
         return found[0]
+
+    def visible_window_names(self):
+        names = []
+        for window in self.find_windows(".*"):
+            result = subprocess.run(["xdotool", "getwindowname", str(window)], env=self.env,
+                                    capture_output=True, text=True, timeout=30)
+            if result.returncode == 0 and result.stdout.strip():
+                names.append(result.stdout.strip())
+        return names or "none"
 
     def wait_window_gone(self, window, timeout=20):
         def gone():
