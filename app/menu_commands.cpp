@@ -1,5 +1,6 @@
 #include "app/menu_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "editing/control_ids.h"
 #include "files/preferences.h"
 #include "model/byte_io.h"
+#include "model/value_ranges.h"
 #include "panels/main_panel.h"
 #include "resources/resource.h"
 
@@ -60,7 +62,7 @@ bool MenuCommands::OnCommand(int id) {
     MainPanel& panel = *window_.Panel();
 
     // The sound menu and the three menu buttons come first.
-    const int soundCount = window_.Engine().SoundCount();
+    const int soundCount = SoundMenuLength();
     if (id >= IDM_SOUND_FIRST && id < IDM_SOUND_FIRST + soundCount) {
         const int sound = id - IDM_SOUND_FIRST;
         const int step = panel.Menus().soundMenuStep;
@@ -205,6 +207,11 @@ void MenuCommands::PasteMeasure() {
         window_.Engine().AssignSound(edited, s, setup.measures[edited].steps[s].sound);
 }
 
+int MenuCommands::SoundMenuLength() {
+    // A step holds sound indices up to kSoundIndexMax.
+    return std::min(window_.Engine().SoundCount(), kSoundIndexMax + 1);
+}
+
 std::string MenuCommands::SoundMenuText(int index, const std::string& name) {
     char number[16];
     std::snprintf(number, sizeof number, index + 1 < 10 ? "0%d" : "%d", index + 1);
@@ -219,7 +226,7 @@ void MenuCommands::ShowSoundMenu(int step) {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     const Setup& setup = window_.GetSetup();
-    const int n = window_.Engine().SoundCount();
+    const int n = SoundMenuLength();
     if (popup && n > 0) {
         ModifyMenuA(popup, IDM_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, IDM_SOUND_FIRST,
                     SoundMenuText(0, setup.soundNames[0]).c_str());

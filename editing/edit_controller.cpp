@@ -1,7 +1,10 @@
 #include "editing/edit_controller.h"
 
+#include <algorithm>
+
 #include "editing/control_ids.h"
 #include "editing/random_below.h"
+#include "model/value_ranges.h"
 
 namespace {
 constexpr int kKinds[] = {KIND_ON, KIND_PITCH, KIND_SOUND, KIND_VOLUME, KIND_PAN, KIND_AUX};
@@ -212,7 +215,10 @@ void EditController::UndoLastEdit() {
 }
 
 void EditController::RandomizeMeasure() {
-    const int soundCount = static_cast<int>(setup_->soundNames.size());
+    // Any index of the sound list, as far as a step can hold one (the
+    // runtime's rand() never reaches further anyway).
+    const int soundCount =
+        static_cast<int>(std::min<size_t>(setup_->soundNames.size(), size_t{kSoundIndexMax} + 1));
     const int edited = setup_->editMeasure;
     for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
         Step& step = setup_->StepAddress(edited, s);

@@ -1,5 +1,6 @@
 // The menus' states and commands, the measure clipboard, importing sounds and
 // the sound menu, on the real window in this process.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -151,7 +152,7 @@ TEST_F(CommandsTest, CopyThenPasteReproducesEveryStepValueInAnotherMeasure) {
     EXPECT_EQ(panel().Column(3).ReadValue(20), -6);
 }
 
-TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndShortForeignBlocksAreRefused) {
+TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndForeignBlocksAreRefusedOrBroughtIntoRange) {
     HWND field = panel().Column(2).PitchDial().Field().Handle();
     SetWindowTextA(field, "-12");
     SetFocus(field);
@@ -173,6 +174,26 @@ TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndShortForeignBlocksAreRe
     commands().OnCommand(IDM_PASTE_MEASURE);
     EXPECT_EQ(setup().StepAddress(0, 7).volume, 77);
     EXPECT_EQ(setup().StepAddress(0, 7).sound, sound);
+
+    // A whole measure from another program: pasted into the ranges a setup
+    // file's values are brought into: a negative sound becomes the first.
+    OpenClipboard(hwnd());
+    EmptyClipboard();
+    block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4096);
+    auto* words = static_cast<int16_t*>(GlobalLock(block));
+    for (int s = 0; s < 16; ++s) {
+        const int16_t wild[] = {-2, -100, -1, 500, -7, 999};
+        std::copy(wild, wild + 6, words + 6 * s);
+    }
+    GlobalUnlock(block);
+    SetClipboardData(commands().ClipboardFormat(), block);
+    CloseClipboard();
+    commands().OnCommand(IDM_PASTE_MEASURE);
+    for (int s = 0; s < 16; ++s) {
+        const int expected[] = {1, -60, 0, 127, 0, 127};
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(GetStepValue(setup().StepAddress(0, s), 10 * (k + 1)), expected[k]) << s;
+    }
+    EXPECT_EQ(panel().Column(1).ReadValue(30), 0);
 }
 
 TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThem) {
