@@ -148,11 +148,11 @@ void MenuCommands::CopyMeasure() {
         SendMessageA(focus, WM_COPY, 0, 0);
         return;
     }
+    // The undo buffer is left alone: it holds the edited measure's state
+    // before its last edit, which a copy does not change.
     Setup& setup = window_.GetSetup();
     Measure& copyBuffer = setup.measures[Setup::kCopyBufferMeasure];
-    Measure& undoBuffer = setup.measures[Setup::kUndoBufferMeasure];
     Measure& edited = setup.measures[setup.editMeasure];
-    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) CopyStepValues(undoBuffer.steps[s], copyBuffer.steps[s]);
     for (int s = 0; s < Setup::kStepsPerMeasure; ++s) CopyStepValues(copyBuffer.steps[s], edited.steps[s]);
 
     if (!OpenClipboard(window_.Panel()->Menus().Handle())) {

@@ -220,6 +220,8 @@ bool MainWindow::ReadSetupFileAndShow(const std::string& path) {
     ShowWindow(Handle(), SW_SHOW);
     panel_->LayoutColumns();
     setup_.modified = 0;
+    // The undo buffer belongs to the document that was open before.
+    setup_.undoMeasure = -1;
     ResetFocus();
     return true;
 }

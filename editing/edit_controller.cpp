@@ -185,19 +185,21 @@ void EditController::SetMasterPitch(int value) {
 }
 
 void EditController::UndoLastEdit() {
+    // The snapshot belongs to another measure, or there is none (after
+    // start-up or opening a file): there is nothing to undo here, exactly
+    // when the menu shows Undo grey.
     const int edited = setup_->editMeasure;
-    if (setup_->undoMeasure == edited) {
-        Measure& measure = setup_->measures[edited];
-        Measure& undo = setup_->measures[Setup::kUndoBufferMeasure];
-        Measure temporary;
-        for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
-            CopyStepValues(temporary.steps[s], undo.steps[s]);
-            CopyStepValues(undo.steps[s], measure.steps[s]);
-            AssignStepValues(measure.steps[s], temporary.steps[s]);  // its voice is re-bound below
-        }
-        for (int s = 0; s < Setup::kStepsPerMeasure; ++s) RebindVoice(edited, s);
-        RefreshColumns(edited);
+    if (setup_->undoMeasure != edited) return;
+    Measure& measure = setup_->measures[edited];
+    Measure& undo = setup_->measures[Setup::kUndoBufferMeasure];
+    Measure temporary;
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
+        CopyStepValues(temporary.steps[s], undo.steps[s]);
+        CopyStepValues(undo.steps[s], measure.steps[s]);
+        AssignStepValues(measure.steps[s], temporary.steps[s]);  // its voice is re-bound below
     }
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) RebindVoice(edited, s);
+    RefreshColumns(edited);
     // The global values swap too, so a second Undo restores what this one replaced.
     const double tempo = setup_->tempo;
     const int masterVolume = setup_->masterVolume;

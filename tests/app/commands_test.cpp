@@ -150,6 +150,20 @@ TEST_F(CommandsTest, CopyThenPasteReproducesEveryStepValueInAnotherMeasure) {
     EXPECT_EQ(setup().measures[4].repeatCount, 5);
     EXPECT_EQ(setup().measures[1].nextMeasure, 6);
     EXPECT_EQ(panel().Column(3).ReadValue(20), -6);
+
+    // Copying leaves the undo buffer alone: an edit, a copy, then Undo takes
+    // back the edit, and does not bring back what was copied before.
+    window->Controller().ShowMeasure(0);
+    std::vector<int> before;
+    for (int s = 0; s < 16; ++s)
+        for (int kind : {10, 20, 30, 40, 50, 60}) before.push_back(GetStepValue(setup().StepAddress(0, s), kind));
+    Click(ColumnX(3) + 12 + 8, 2 + 30 + 8);  // step 3 on or off
+    commands().OnCommand(IDM_COPY_MEASURE);
+    commands().OnCommand(IDM_UNDO);
+    std::vector<int> undone;
+    for (int s = 0; s < 16; ++s)
+        for (int kind : {10, 20, 30, 40, 50, 60}) undone.push_back(GetStepValue(setup().StepAddress(0, s), kind));
+    EXPECT_EQ(undone, before);
 }
 
 TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndForeignBlocksAreRefusedOrBroughtIntoRange) {

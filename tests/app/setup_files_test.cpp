@@ -91,10 +91,12 @@ protected:
     }
 };
 
-TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestion) {
+TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestionAndLeavesNothingToUndo) {
     const std::string folder = TempFolder("sf-open-");
     MakeSoundFolder(folder + "\\drums", 2);
     fileAnswer = MakeSetupFile(folder, "a.^&^", folder + "\\drums", 7);
+    window->Controller().SetTempo(99.0);
+    window->Controller().BeginEdit(ColumnControlId(0, 20));  // an undo snapshot of the Setup before
     setup().modified = 0;
     window->OpenSetupDialog();
     EXPECT_TRUE(prompts.empty());
@@ -109,6 +111,16 @@ TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestion) {
     char text[128];
     GetWindowTextA(hwnd(), text, sizeof text);
     EXPECT_STREQ(text, setup().caption.c_str());
+
+    // The snapshot was of another document: Undo is grey and does nothing.
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_EDIT_MENU));
+    window->Commands().PrepareMenu(IDR_EDIT_MENU, GetSubMenu(menu, 0));
+    EXPECT_TRUE(GetMenuState(GetSubMenu(menu, 0), IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(menu);
+    window->Commands().OnCommand(IDM_UNDO);
+    EXPECT_EQ(setup().tempo, 140.0);
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 7);
+    EXPECT_EQ(setup().modified, 0);
 }
 
 TEST_F(SetupFilesTest, TheQuestionNamesTheUntitledSetupAndItsAnswersDecide) {

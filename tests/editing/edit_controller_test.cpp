@@ -209,11 +209,20 @@ TEST_F(EditControllerTest, UndoSwapsGlobalValuesAndOnlyItsOwnMeasure) {
     EXPECT_EQ(Value(5, 0, KIND_PITCH), -7);
     EXPECT_EQ(setup.tempo, 90.0);
 
-    // Undo from another measure swaps the global values only.
+    // On another measure Undo is grey, and does nothing at all.
     controller.ShowMeasure(1);
+    controller.SetTempo(100);
     controller.UndoLastEdit();
     EXPECT_EQ(Value(5, 0, KIND_PITCH), -7);
     EXPECT_EQ(Value(1, 0, KIND_PITCH), 0);
+    EXPECT_EQ(setup.tempo, 100.0);
+    EXPECT_EQ(setup.undoTempo, 126.0);
+    // Nor before the first edit.
+    setup.undoMeasure = -1;
+    controller.ShowMeasure(5);
+    controller.UndoLastEdit();
+    EXPECT_EQ(Value(5, 0, KIND_PITCH), -7);
+    EXPECT_EQ(setup.tempo, 100.0);
 }
 
 TEST_F(EditControllerTest, UndoRestoresMuteAndDoesNotMarkModified) {
