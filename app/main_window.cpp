@@ -92,7 +92,7 @@ BOOL MainWindow::OnInitDialog() {
     setup_.modified = 0;
     panel_->LayoutColumns();
     RegisterFileAssociation();
-    OpenCommandLineFile();
+    OpenCommandLine(GetCommandLineW());
     setup_.highResTimer = LoadHighResTimerPreference() ? 1 : 0;
     sequencer_.SetClockSource(setup_.highResTimer != 0);
 
