@@ -14,7 +14,16 @@ std::string FileTitleOf(const std::string& path) {
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    if (slash == std::string::npos) return std::string();
+    // A root keeps its backslash: "D:" alone would mean the drive's current
+    // directory, and "" no folder at all.
+    const bool driveRoot = slash == 2 && path[1] == ':';
+    return path.substr(0, driveRoot || slash == 0 ? slash + 1 : slash);
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+    return folder + "\\" + name;
 }
 
 bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
@@ -90,7 +99,7 @@ void SoundLibrary::LocateSoundDirectory() {
         if (FileTitleOf(setupFolder) == setup_.soundDirTitle && LoadSoundDirectory(setupFolder)) return Found();
         // A sound folder of the same name beside the setup file: a setup
         // file and its sounds moved together.
-        if (!setup_.soundDirTitle.empty() && LoadSoundDirectory(setupFolder + "\\" + setup_.soundDirTitle))
+        if (!setup_.soundDirTitle.empty() && LoadSoundDirectory(PathInFolder(setupFolder, setup_.soundDirTitle)))
             return Found();
     }
     if (AskOkCancel("Problem locating sound directory:\n" + setup_.soundDir + "\nDo you want to try and find it?"))

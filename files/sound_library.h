@@ -49,5 +49,8 @@ private:
 
 // The title the shell gives a path's last part (GetFileTitleA).
 std::string FileTitleOf(const std::string& path);
-// The folder part of a file path, drive included, without a trailing backslash.
+// The folder part of a file path, drive included, without a trailing
+// backslash unless it is a root ("D:\", "\").
 std::string FolderOf(const std::string& path);
+// A name inside a folder, with one backslash between them.
+std::string PathInFolder(const std::string& folder, const std::string& name);

@@ -234,6 +234,17 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     commands().OnCommand(IDM_SOUND_FIRST + 3);  // beyond the list: no such entry
     EXPECT_EQ(setup().StepAddress(0, 5).sound, 2);
 
+    // A folder at a drive's root stays that root: "C:" alone would name the
+    // drive's current directory.
+    const std::string name = "sf-root-" + std::to_string(GetTickCount()) + ".wav";
+    WriteFile("C:\\" + name, Tone(550));
+    setup().StepAddress(0, 0).sound = 0;
+    ImportFolder("C:\\", "C:\\" + name);
+    DeleteFileA(("C:\\" + name).c_str());
+    EXPECT_EQ(setup().soundDir, "C:\\");
+    EXPECT_NE(std::find(setup().soundNames.begin(), setup().soundNames.end(), name), setup().soundNames.end());
+    EXPECT_NE(setup().StepAddress(0, 0).voice.Load(), nullptr) << "loaded from the root";
+
     const std::string empty = TempFolder("sf-empty-");
     WriteFile(empty + "\\readme.txt", {'x'});
     ImportFolder(empty, empty + "\\readme.txt");
