@@ -84,7 +84,7 @@ void EditController::ApplyControl(int id) {
     }
     if (InRange(id, ID_MASTER_PITCH_FIRST, ID_MASTER_PITCH_LAST)) {
         view_->GlobalControlHandleEvent(id);
-        setup_->masterPitch = static_cast<int16_t>(view_->MasterPitchDialValue());
+        StoreMasterPitch(view_->MasterPitchDialValue());
         setup_->modified = 1;
         return;
     }
@@ -180,8 +180,16 @@ void EditController::SetMasterVolume(int value) {
 }
 
 void EditController::SetMasterPitch(int value) {
-    setup_->masterPitch = static_cast<int16_t>(value);
+    StoreMasterPitch(value);
     view_->SetMasterPitchDial(value);
+}
+
+void EditController::StoreMasterPitch(int value) {
+    // Every step sounds transposed by it, also those ringing now. Ordered
+    // before the voices are looked at, so that a trigger running meanwhile
+    // either sees the new value or is seen playing and retuned.
+    setup_->masterPitch.ExchangeOrdered(static_cast<int16_t>(value));
+    voices_->RetunePlayingVoices();
 }
 
 void EditController::UndoLastEdit() {
