@@ -123,8 +123,14 @@ class FilesAndSoundsTest(unittest.TestCase):
             self.assertEqual(self.session.wait_exit(process), 0)
 
     def test_the_registry_holds_the_association_and_the_preference(self):
-        for key in ("HKCR\\.^&^", "HKCR\\Stepforge", "HKCU\\Software\\Classes\\.^&^", "HKCU\\Software\\Classes\\Stepforge"):
-            subprocess.run([self.session.loader, "reg", "delete", key, "/f"], env=self.session.env, capture_output=True)
+        def forget():
+            for key in ("HKCR\\.^&^", "HKCR\\Stepforge", "HKCU\\Software\\Classes\\.^&^",
+                        "HKCU\\Software\\Classes\\Stepforge"):
+                subprocess.run([self.session.loader, "reg", "delete", key, "/f"], env=self.session.env,
+                               capture_output=True)
+        forget()
+        # The prefix is shared: the "off" written below must not reach the tests that run after.
+        self.addCleanup(forget)
         # A copy of the program in another folder: the association names where it ran.
         moved = os.path.join(self.folder, "elsewhere")
         os.mkdir(moved)
