@@ -73,7 +73,7 @@ std::string AbsolutePath(const std::string& path) {
 // The full, long form of a path through the shell; false with "Path not found.".
 bool ResolveShellPath(const std::string& path, std::string* full) {
     // The shell is given only absolute paths that fit its buffers: Wine's
-    // faults on a path that starts with a slash.
+    // shell faults on a path that starts with a slash.
     const std::string absolute = AbsolutePath(path);
     wchar_t wide[MAX_PATH] = {};
     if (absolute.empty() ||
@@ -125,13 +125,16 @@ void ShowCouldNotOpen(const std::string& path, const char* reason) {
 // as well as it converts, for the message.
 bool AnsiPathOf(const std::wstring& argument, std::string* path, std::string* shown) {
     const int wideLength = static_cast<int>(argument.size());
+    // A UTF-8 code page holds every character, and takes neither the flag
+    // nor the question whether a default character was used.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
-    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, argument.c_str(), wideLength, nullptr, 0,
-                                          nullptr, &lossy);
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, argument.c_str(), wideLength, nullptr, 0, nullptr,
+                                          utf8 ? nullptr : &lossy);
     std::string converted(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
     if (bytes > 0) {
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, argument.c_str(), wideLength, &converted[0], bytes,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, flags, argument.c_str(), wideLength, &converted[0], bytes, nullptr, nullptr);
     }
     *shown = converted;
     if (bytes <= 0 || lossy || bytes >= MAX_PATH) return false;
