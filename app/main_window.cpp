@@ -92,7 +92,7 @@ BOOL MainWindow::OnInitDialog() {
     setup_.modified = 0;
     panel_->LayoutColumns();
     RegisterFileAssociation();
-    OpenCommandLineFile();
+    OpenCommandLine(GetCommandLineW());
     setup_.highResTimer = LoadHighResTimerPreference() ? 1 : 0;
     sequencer_.SetClockSource(setup_.highResTimer != 0);
 
@@ -139,6 +139,9 @@ bool MainWindow::PreTranslateMessage(MSG* msg) {
     if (panel_ && panel_->Popup().Handle() && IsPressMessage(msg->message)) panel_->Popup().HidePopup();
     if (msg->message == WM_KEYDOWN && panel_) {
         if (msg->wParam == VK_SPACE) {
+            // A held key repeats (bit 30: it was down already): only the
+            // press itself starts or stops, here and in the other copies.
+            if (msg->lParam & (LPARAM{1} << 30)) return true;
             MToggleButton& play = panel_->PlayButton();
             play.SetOn(!play.IsOn());
             sequencer_.TogglePlayback();

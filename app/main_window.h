@@ -33,6 +33,9 @@ public:
     bool PromptSaveChanges();
     void OpenSetupDialog();
     void OpenSetupPath(const std::string& path);
+    // Start-up's part: the master defaults, then the file the command line
+    // names, if any (GetCommandLineW at start-up; tests give their own).
+    void OpenCommandLine(const wchar_t* commandLine);
     void SaveSetup();
     void SaveSetupAs();
     void UpdateCaption();
@@ -77,7 +80,6 @@ private:
     void OnPaint();
     void OnClose();
     void ReplaceBackgroundBrush(COLORREF colour);
-    void OpenCommandLineFile();
     void OnDropFiles(HDROP drop);
     bool ChooseSetupFile(bool save, const std::string& proposed, std::string* chosen);
     void ApplyLoadedWindowState(const SetupFileWindowState& state);

@@ -1,5 +1,6 @@
 #include "app/menu_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +10,7 @@
 #include "editing/control_ids.h"
 #include "files/preferences.h"
 #include "model/byte_io.h"
+#include "model/value_ranges.h"
 #include "panels/main_panel.h"
 #include "resources/resource.h"
 
@@ -61,7 +63,7 @@ bool MenuCommands::OnCommand(int id) {
     MainPanel& panel = *window_.Panel();
 
     // The sound menu and the three menu buttons come first.
-    const int soundCount = window_.Engine().SoundCount();
+    const int soundCount = SoundMenuLength();
     if (id >= IDM_SOUND_FIRST && id < IDM_SOUND_FIRST + soundCount) {
         const int sound = id - IDM_SOUND_FIRST;
         const int step = panel.Menus().soundMenuStep;
@@ -148,11 +150,11 @@ void MenuCommands::CopyMeasure() {
         SendMessageA(focus, WM_COPY, 0, 0);
         return;
     }
+    // The undo buffer is left alone: it holds the edited measure's state
+    // before its last edit, which a copy does not change.
     Setup& setup = window_.GetSetup();
     Measure& copyBuffer = setup.measures[Setup::kCopyBufferMeasure];
-    Measure& undoBuffer = setup.measures[Setup::kUndoBufferMeasure];
     Measure& edited = setup.measures[setup.editMeasure];
-    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) CopyStepValues(undoBuffer.steps[s], copyBuffer.steps[s]);
     for (int s = 0; s < Setup::kStepsPerMeasure; ++s) CopyStepValues(copyBuffer.steps[s], edited.steps[s]);
 
     if (!OpenClipboard(window_.Panel()->Menus().Handle())) {
@@ -207,6 +209,11 @@ void MenuCommands::PasteMeasure() {
         window_.Engine().AssignSound(edited, s, setup.measures[edited].steps[s].sound);
 }
 
+int MenuCommands::SoundMenuLength() {
+    // A step holds sound indices up to kSoundIndexMax.
+    return std::min(window_.Engine().SoundCount(), kSoundIndexMax + 1);
+}
+
 std::string MenuCommands::SoundMenuText(int index, const std::string& name) {
     char number[16];
     std::snprintf(number, sizeof number, index + 1 < 10 ? "0%d" : "%d", index + 1);
@@ -221,7 +228,7 @@ void MenuCommands::ShowSoundMenu(int step) {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     const Setup& setup = window_.GetSetup();
-    const int n = window_.Engine().SoundCount();
+    const int n = SoundMenuLength();
     if (popup && n > 0) {
         ModifyMenuA(popup, IDM_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, IDM_SOUND_FIRST,
                     SoundMenuText(0, setup.soundNames[0]).c_str());

@@ -28,6 +28,8 @@ public:
 
 private:
     void ToggleMute();
+    // How many sounds the sound menu offers.
+    int SoundMenuLength();
     void SetTempoUnit(int unit);
 
     MainWindow& window_;

@@ -23,11 +23,12 @@ const char kFilter[] =
     "All Files (*.*)\0*.*\0";
 const char kDefaultExtension[] = "^&^";
 const char kUntitledFileName[] = "Untitled Settings.^&^";
-const char kUntitledPromptName[] = " Untitled Settings.^&&^ ";
+// The question box shows its text as it is, ampersands included.
+const char kUntitledPromptName[] = " Untitled Settings.^&^ ";
 const char kCaptionStart[] = " -  +  \xF7  x :   ";
 
-// Answers of the save-changes question (2 is Don't Save).
-constexpr int kSaveQuestionCancel = 0, kSaveQuestionSave = 1;
+// Answers of the save-changes question; -1 means the box could not be shown.
+constexpr int kSaveQuestionSave = 1, kSaveQuestionDontSave = 2;
 
 std::string LastThree(const std::string& text) { return text.size() < 3 ? text : text.substr(text.size() - 3); }
 
@@ -59,10 +60,27 @@ std::string ResolveShellLink(const std::string& linkPath, HWND window) {
     return target;
 }
 
+// The path made absolute as the file system makes it: "/home/me/x" names
+// \home\me\x on the current drive, which under Wine is usually the drive of
+// the Unix root. Empty when that does not fit MAX_PATH.
+std::string AbsolutePath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return full;
+}
+
 // The full, long form of a path through the shell; false with "Path not found.".
 bool ResolveShellPath(const std::string& path, std::string* full) {
+    // The shell is given only absolute paths that fit its buffers: Wine's
+    // shell faults on a path that starts with a slash.
+    const std::string absolute = AbsolutePath(path);
     wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, wide, MAX_PATH);
+    if (absolute.empty() ||
+        MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, absolute.c_str(), -1, wide, MAX_PATH) == 0) {
+        ShowNote("Path not found.");
+        return false;
+    }
     IShellFolder* desktop = nullptr;
     LPITEMIDLIST items = nullptr;
     HRESULT result = SHGetDesktopFolder(&desktop);
@@ -95,6 +113,34 @@ bool CanOpenForReading(const std::string& path) {
     std::fclose(file);
     return true;
 }
+
+const char kCannotOpen[] = "It could not be opened.";
+
+void ShowCouldNotOpen(const std::string& path, const char* reason) {
+    ShowNote(("Could not open the setup file:\n" + path + "\n" + reason + " Nothing was changed.").c_str());
+}
+
+// A command-line argument as a path in the ANSI code page; false when it has
+// a character the code page lacks or does not fit MAX_PATH. `shown` gets it
+// as well as it converts, for the message.
+bool AnsiPathOf(const std::wstring& argument, std::string* path, std::string* shown) {
+    const int wideLength = static_cast<int>(argument.size());
+    // A UTF-8 code page holds every character, and takes neither the flag
+    // nor the question whether a default character was used.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL lossy = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, argument.c_str(), wideLength, nullptr, 0, nullptr,
+                                          utf8 ? nullptr : &lossy);
+    std::string converted(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) {
+        WideCharToMultiByte(CP_ACP, flags, argument.c_str(), wideLength, &converted[0], bytes, nullptr, nullptr);
+    }
+    *shown = converted;
+    if (bytes <= 0 || lossy || bytes >= MAX_PATH) return false;
+    *path = converted;
+    return true;
+}
 }  // namespace
 
 bool MainWindow::PromptSaveChanges() {
@@ -104,13 +150,14 @@ bool MainWindow::PromptSaveChanges() {
     std::snprintf(prompt, sizeof prompt, "%s%s%s", "Save changes to\n\"", name.c_str(), "\"?");
     const int answer =
         saveQuestion_ ? saveQuestion_(prompt) : static_cast<int>(AskQuestion(Handle(), "SAVECHANGESDLG", prompt));
-    if (answer == kSaveQuestionCancel) return false;
     if (answer == kSaveQuestionSave) {
         if (setup_.filePath.empty()) SaveSetupAs();
         else WriteSetupFileAndShow(setup_.filePath);
         return setup_.modified == 0;
     }
-    return true;
+    // Only an explicit Don't Save lets the edits go; Cancel, and a box that
+    // could not be shown at all, keep them.
+    return answer == kSaveQuestionDontSave;
 }
 
 bool MainWindow::ChooseSetupFile(bool save, const std::string& proposed, std::string* chosen) {
@@ -144,7 +191,10 @@ void MainWindow::OpenSetupPath(const std::string& path) {
     if (!PromptSaveChanges()) return;
     std::string working = path;
     const std::string ending = LastThree(path);
-    if (ending == "LNK" || ending == "lnk") working = ResolveShellLink(path, Handle());
+    if (ending == "LNK" || ending == "lnk") {
+        const std::string link = AbsolutePath(path);
+        working = link.empty() ? std::string() : ResolveShellLink(link, Handle());
+    }
     const std::string type = LastThree(working);
     if (type != ".^^" && type != "^_^" && type != "^&^") return;
     std::string full;
@@ -198,9 +248,7 @@ bool MainWindow::WriteSetupFileAndShow(const std::string& path) {
 bool MainWindow::ReadSetupFileAndShow(const std::string& path) {
     SetupFileWindowState state = {};
     if (!ReadSetupFile(setup_, path, &state)) {
-        const char* reason = CanOpenForReading(path) ? "It is too short or damaged to be a setup file."
-                                                     : "It could not be opened.";
-        ShowNote(("Could not open the setup file:\n" + path + "\n" + reason + " Nothing was changed.").c_str());
+        ShowCouldNotOpen(path, CanOpenForReading(path) ? "It is too short or damaged to be a setup file." : kCannotOpen);
         ResetFocus();
         return false;
     }
@@ -220,6 +268,8 @@ bool MainWindow::ReadSetupFileAndShow(const std::string& path) {
     ShowWindow(Handle(), SW_SHOW);
     panel_->LayoutColumns();
     setup_.modified = 0;
+    // The undo buffer belongs to the document that was open before.
+    setup_.undoMeasure = -1;
     ResetFocus();
     return true;
 }
@@ -242,22 +292,20 @@ void MainWindow::ApplyLoadedWindowState(const SetupFileWindowState& state) {
     ReplaceBackgroundBrush(backgroundColor_);
 }
 
-void MainWindow::OpenCommandLineFile() {
+void MainWindow::OpenCommandLine(const wchar_t* commandLine) {
+    // The defaults first, so that the dials show the Setup's values whether
+    // or not a file then opens.
+    controller_.SetMasterVolume(80);
+    controller_.SetMasterPitch(0);
     int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::string path;
-    if (arguments && count > 1) {
-        char buffer[MAX_PATH] = {};
-        WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, buffer, MAX_PATH, nullptr, nullptr);
-        path = buffer;
-    }
+    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
+    std::wstring argument;
+    if (arguments && count > 1) argument = arguments[1];
     if (arguments) LocalFree(arguments);
-    if (!path.empty()) {
-        OpenSetupPath(path);
-    } else {
-        controller_.SetMasterVolume(80);
-        controller_.SetMasterPitch(0);
-    }
+    if (argument.empty()) return;
+    std::string path, shown;
+    if (AnsiPathOf(argument, &path, &shown)) OpenSetupPath(path);
+    else ShowCouldNotOpen(shown, kCannotOpen);
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {

@@ -206,9 +206,13 @@ void SoundEngine::Trigger(int measure, int step) {
     if (!voice) return;
 
     voice->SetCurrentPosition(0);
-    voice->SetFrequency(static_cast<DWORD>(PitchFrequency(pitchTable_, s->pitch)));
+    const int masterPitch = SetVoiceFrequency(voice, *s);
     SetVoicePan(voice, *s);
     if (voice->Play(0, 0, 0) == DSERR_BUFFERLOST && SUCCEEDED(voice->Restore())) voice->Play(0, 0, 0);
+    // A master pitch changed before Play may have found this voice not yet
+    // playing and left it alone: it is retuned here instead. A change after
+    // this read finds the voice playing and retunes it itself.
+    if (setup_->masterPitch.LoadOrdered() != masterPitch) SetVoiceFrequency(voice, *s);
     SetVoiceVolume(voice, *s);
     s->voiceWord1 = 0;
     playing_[VoiceIndex(measure, step)] = 1;
@@ -261,6 +265,17 @@ void SoundEngine::ReapplyVolumes() {
     }
 }
 
+void SoundEngine::RetunePlayingVoices() {
+    for (int measure = 0; measure < Setup::kPlayableMeasures; ++measure) {
+        for (int step = 0; step < Setup::kStepsPerMeasure; ++step) {
+            if (!IsVoicePlaying(measure, step)) continue;
+            TriggerGate::Use use(gate_);
+            if (IDirectSoundBuffer* voice = setup_->StepAddress(measure, step).voice.LoadOrdered())
+                SetVoiceFrequency(voice, setup_->StepAddress(measure, step));
+        }
+    }
+}
+
 void SoundEngine::ApplyVolume(int measure, int step) {
     Step* s = PlayableStep(measure, step);
     if (!s) return;
@@ -282,6 +297,12 @@ void SoundEngine::SetVoiceVolume(IDirectSoundBuffer* voice, const Step& step) {
 }
 
 void SoundEngine::SetVoicePan(IDirectSoundBuffer* voice, const Step& step) { voice->SetPan(PanBalance(step.pan)); }
+
+int SoundEngine::SetVoiceFrequency(IDirectSoundBuffer* voice, const Step& step) {
+    const int masterPitch = setup_->masterPitch.LoadOrdered();
+    voice->SetFrequency(static_cast<DWORD>(PitchFrequency(pitchTable_, TransposedPitch(step.pitch, masterPitch))));
+    return masterPitch;
+}
 
 Step* SoundEngine::PlayableStep(int measure, int step) {
     if (!setup_ || measure < 0 || measure >= Setup::kPlayableMeasures || step < 0 ||

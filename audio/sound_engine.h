@@ -49,6 +49,7 @@ public:
     void KillAllSound() override;
     void SilencePlayingVoices() override;
     void ReapplyVolumes() override;
+    void RetunePlayingVoices() override;
     bool IsVoicePlaying(int measure, int step);
     void ApplyVolume(int measure, int step);
     void ApplyPan(int measure, int step);
@@ -60,6 +61,9 @@ private:
     Step* PlayableStep(int measure, int step);
     void SetVoiceVolume(IDirectSoundBuffer* voice, const Step& step);
     void SetVoicePan(IDirectSoundBuffer* voice, const Step& step);
+    // The step's pitch transposed by the master pitch; returns the master
+    // pitch it used.
+    int SetVoiceFrequency(IDirectSoundBuffer* voice, const Step& step);
     // Swaps the step's voice for `replacement` and releases the old one once
     // no trigger can be using it.
     void ReplaceVoice(Step& step, IDirectSoundBuffer* replacement);

@@ -14,10 +14,14 @@ public:
     virtual void ReapplyVolumes() = 0;
 };
 
-// Gives a step a voice for its sound; the editor calls it whenever a step's
-// sound changes. Returns the platform's result of making the voice.
+// What the editor asks of the voices, on the interface thread.
 class VoiceBinder {
 public:
     virtual ~VoiceBinder() = default;
+    // Gives a step a voice for its sound; called whenever a step's sound
+    // changes. Returns the platform's result of making the voice.
     virtual long AssignSound(int measure, int step, int sound) = 0;
+    // Gives every voice that sounds now the frequency of its step's pitch at
+    // the current master pitch; called when the master pitch changes.
+    virtual void RetunePlayingVoices() = 0;
 };

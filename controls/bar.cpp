@@ -77,8 +77,20 @@ int MBar::ValueFromPoint(int x, int y) const {
     return BarValueAt(rect_.bottom - y, rect_.bottom - rect_.top, min_, max_);
 }
 
+bool MBar::Dragging() const { return pressed_ && ControlRegistry::CapturedControl() == this; }
+
+void MBar::EndDrag() {
+    pressed_ = false;
+    if (ControlRegistry::CapturedControl() == this) ControlRegistry::SetCapturedControl(nullptr);
+}
+
 int MBar::OnMouse(int event, int x, int y) {
     if (!visible_) return 0;
+    // The host window holds the mouse for the whole drag. Once it has lost
+    // it (another window took it, or another control the press), the release
+    // may have gone elsewhere: the drag is over, and no later event of
+    // another control's is taken for it.
+    if (pressed_ && (!Dragging() || GetCapture() != ParentWindow())) EndDrag();
     if (Contains(x, y) && cursor_) SetCursor(cursor_);
     switch (event) {
     case CE_LBUTTONDOWN:
@@ -87,10 +99,8 @@ int MBar::OnMouse(int event, int x, int y) {
         pointerInside_ = true;
         return HandleHit(event, x, y);
     case CE_MOUSEMOVE:
-        if (ControlRegistry::CapturedControl() != this || !pressed_) return 0;
+        if (!Dragging()) return 0;
         if (cursor_) SetCursor(cursor_);
-        // Moves outside the host keep arriving while the bar is dragged.
-        if (HWND window = ParentWindow()) SetCapture(window);
         SetValue(ValueFromPoint(x, y));
         return HIT_ACTED;
     default:
@@ -105,12 +115,14 @@ int MBar::HandleHit(int event, int x, int y) {
         SetValue(ValueFromPoint(x, y));
         pressed_ = true;
         ControlRegistry::SetCapturedControl(this);
+        // From the press on, moves and the release arrive wherever the
+        // pointer goes, also when it leaves the window at once.
+        if (HWND window = ParentWindow()) SetCapture(window);
         return HIT_ACTED;
     case CE_LBUTTONUP:
-        if (!pressed_) return 0;
+        if (!Dragging()) return 0;
         SetValue(ValueFromPoint(x, y));
-        pressed_ = false;
-        ControlRegistry::SetCapturedControl(nullptr);
+        EndDrag();
         ReleaseCapture();
         return HIT_ACTED;
     case CE_RBUTTONDOWN:

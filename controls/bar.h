@@ -1,5 +1,7 @@
 // A level bar: filled from the bottom up (or from the left), with a thumb line
-// at the level; pressing and dragging set the value from the pointer.
+// at the level; pressing and dragging set the value from the pointer. A press
+// takes the mouse for the host window; the drag ends at the release or when
+// the window loses the mouse.
 #pragma once
 
 #include "controls/button.h"
@@ -28,6 +30,9 @@ public:
     // The value at a client point, beyond the ends the value of that end.
     int ValueFromPoint(int x, int y) const;
 
+    // Pressed, and holding the mouse.
+    bool Dragging() const;
+
     bool IsHorizontal() const { return horizontal_; }
     int Min() const { return min_; }
     int Max() const { return max_; }
@@ -35,6 +40,8 @@ public:
     COLORREF ThumbColour() const { return thumbColour_; }
 
 private:
+    void EndDrag();
+
     COLORREF thumbColour_ = 0;
     bool horizontal_ = false;
     int value_ = 25;

@@ -24,6 +24,8 @@ public:
     bool IsLive() const { return live_; }
     bool RedrawFlag() const { return redrawFlag_; }
     bool HasPendingChange() const { return pendingChange_; }
+    // The dial refused what was typed: leaving the field commits nothing.
+    void DropPendingChange() { pendingChange_ = false; }
 
     void OnKillFocus() override;
     void OnChange() override;

@@ -79,3 +79,5 @@ float TempoFromTyped(float typed, int showDerived) {
     if (showDerived != 1) return typed;
     return 44100.0f / typed * 120.0f;
 }
+
+bool TempoWithinLimits(double tempo) { return tempo >= kTempoMin && tempo <= kTempoMax; }

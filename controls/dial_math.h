@@ -49,3 +49,6 @@ std::string TempoDisplayText(double tempo, int showDerived);
 // A number typed into the tempo field back to a tempo (no clamping; 0 in the
 // derived unit gives an infinite tempo).
 float TempoFromTyped(float typed, int showDerived);
+
+// Whether a tempo lies within [0.5, 10,000,000]: false for NaN and infinity.
+bool TempoWithinLimits(double tempo);

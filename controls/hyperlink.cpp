@@ -61,10 +61,10 @@ HBRUSH MLink::OnCtlColor(HDC dc) {
 void MLink::Activate() {
     hovering_ = false;
     const INT_PTR result = OpenUrl(url_, SW_SHOW);
-    if (result > 32) {
-        SetVisited(true);
-        return;
-    }
+    // Visited says whether the last activation succeeded: a failure after
+    // an earlier success shows the link unvisited again.
+    SetVisited(result > 32);
+    if (result > 32) return;
     MessageBeep(MB_ICONEXCLAMATION);
     ReportOpenError(result);
 }

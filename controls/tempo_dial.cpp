@@ -36,6 +36,14 @@ void MTempoDial::CommitField() {
     float v = ParseReal(field_.GetText());
     if (v == shownValue_) return;
     v = TempoFromTyped(v, showDerived_);
+    // Text that is no number reads as 0, and 0 samples per measure is an
+    // infinite tempo: what the arrows could not reach is refused, the field
+    // shows the tempo again and no commit follows.
+    if (!TempoWithinLimits(v)) {
+        field_.DropPendingChange();
+        Display();
+        return;
+    }
     realValue_ = v;
     shownValue_ = v;
 }

@@ -1,6 +1,7 @@
 // The tempo dial: a real number stepped by a semitone (an octave with Ctrl),
-// kept within [0.5, 10,000,000] by the arrows, and shown either as beats per
-// minute or as the derived 5,292,000 / tempo. Its integer value is unused.
+// kept within [0.5, 10,000,000] by the arrows and by typing, and shown either
+// as beats per minute or as the derived 5,292,000 / tempo. Its integer value
+// is unused.
 #pragma once
 
 #include <string>
@@ -19,7 +20,8 @@ public:
                 int barDx, int barDy, int barWidth, int barHeight, int thumbSize, bool horizontal);
 
     // Takes the typed number unless the text still reads as what was shown;
-    // not clamped.
+    // a tempo outside [0.5, 10,000,000] (or none) is refused and the field
+    // shows the tempo again.
     void CommitField() override;
     void StepBy(int count) override;
 

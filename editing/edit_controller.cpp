@@ -1,7 +1,10 @@
 #include "editing/edit_controller.h"
 
+#include <algorithm>
+
 #include "editing/control_ids.h"
 #include "editing/random_below.h"
+#include "model/value_ranges.h"
 
 namespace {
 constexpr int kKinds[] = {KIND_ON, KIND_PITCH, KIND_SOUND, KIND_VOLUME, KIND_PAN, KIND_AUX};
@@ -81,7 +84,7 @@ void EditController::ApplyControl(int id) {
     }
     if (InRange(id, ID_MASTER_PITCH_FIRST, ID_MASTER_PITCH_LAST)) {
         view_->GlobalControlHandleEvent(id);
-        setup_->masterPitch = static_cast<int16_t>(view_->MasterPitchDialValue());
+        StoreMasterPitch(view_->MasterPitchDialValue());
         setup_->modified = 1;
         return;
     }
@@ -177,24 +180,34 @@ void EditController::SetMasterVolume(int value) {
 }
 
 void EditController::SetMasterPitch(int value) {
-    setup_->masterPitch = static_cast<int16_t>(value);
+    StoreMasterPitch(value);
     view_->SetMasterPitchDial(value);
 }
 
+void EditController::StoreMasterPitch(int value) {
+    // Every step sounds transposed by it, also those ringing now. Ordered
+    // before the voices are looked at, so that a trigger running meanwhile
+    // either sees the new value or is seen playing and retuned.
+    setup_->masterPitch.ExchangeOrdered(static_cast<int16_t>(value));
+    voices_->RetunePlayingVoices();
+}
+
 void EditController::UndoLastEdit() {
+    // The snapshot belongs to another measure, or there is none (after
+    // start-up or opening a file): there is nothing to undo here, exactly
+    // when the menu shows Undo grey.
     const int edited = setup_->editMeasure;
-    if (setup_->undoMeasure == edited) {
-        Measure& measure = setup_->measures[edited];
-        Measure& undo = setup_->measures[Setup::kUndoBufferMeasure];
-        Measure temporary;
-        for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
-            CopyStepValues(temporary.steps[s], undo.steps[s]);
-            CopyStepValues(undo.steps[s], measure.steps[s]);
-            AssignStepValues(measure.steps[s], temporary.steps[s]);  // its voice is re-bound below
-        }
-        for (int s = 0; s < Setup::kStepsPerMeasure; ++s) RebindVoice(edited, s);
-        RefreshColumns(edited);
+    if (setup_->undoMeasure != edited) return;
+    Measure& measure = setup_->measures[edited];
+    Measure& undo = setup_->measures[Setup::kUndoBufferMeasure];
+    Measure temporary;
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
+        CopyStepValues(temporary.steps[s], undo.steps[s]);
+        CopyStepValues(undo.steps[s], measure.steps[s]);
+        AssignStepValues(measure.steps[s], temporary.steps[s]);  // its voice is re-bound below
     }
+    for (int s = 0; s < Setup::kStepsPerMeasure; ++s) RebindVoice(edited, s);
+    RefreshColumns(edited);
     // The global values swap too, so a second Undo restores what this one replaced.
     const double tempo = setup_->tempo;
     const int masterVolume = setup_->masterVolume;
@@ -212,7 +225,10 @@ void EditController::UndoLastEdit() {
 }
 
 void EditController::RandomizeMeasure() {
-    const int soundCount = static_cast<int>(setup_->soundNames.size());
+    // Any index of the sound list, as far as a step can hold one (the
+    // runtime's rand() never reaches further anyway).
+    const int soundCount =
+        static_cast<int>(std::min<size_t>(setup_->soundNames.size(), size_t{kSoundIndexMax} + 1));
     const int edited = setup_->editMeasure;
     for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
         Step& step = setup_->StepAddress(edited, s);

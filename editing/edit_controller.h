@@ -37,6 +37,8 @@ public:
 
 private:
     void ApplyStepValue(int column, int kind);
+    // The master pitch into the Setup; sounding voices follow it.
+    void StoreMasterPitch(int value);
     void RebindVoice(int measure, int step);
     Step& EditedStep(int step);
 

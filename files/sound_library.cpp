@@ -14,7 +14,16 @@ std::string FileTitleOf(const std::string& path) {
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    if (slash == std::string::npos) return std::string();
+    // A root keeps its backslash: "D:" alone would mean the drive's current
+    // directory, and "" no folder at all.
+    const bool driveRoot = slash == 2 && path[1] == ':';
+    return path.substr(0, driveRoot || slash == 0 ? slash + 1 : slash);
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+    return folder + "\\" + name;
 }
 
 bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
@@ -98,7 +107,7 @@ std::vector<std::string> SoundFolderCandidates(const Setup& setup) {
         if (FileTitleOf(setupFolder) == setup.soundDirTitle) folders.push_back(setupFolder);
         // A sound folder of the same name beside the setup file: a setup
         // file and its sounds moved together.
-        if (!setup.soundDirTitle.empty()) folders.push_back(setupFolder + "\\" + setup.soundDirTitle);
+        if (!setup.soundDirTitle.empty()) folders.push_back(PathInFolder(setupFolder, setup.soundDirTitle));
     }
     return folders;
 }

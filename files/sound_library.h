@@ -50,7 +50,8 @@ private:
 
 // The title the shell gives a path's last part (GetFileTitleA).
 std::string FileTitleOf(const std::string& path);
-// The folder part of a file path, drive included, without a trailing backslash.
+// The folder part of a file path, drive included, without a trailing
+// backslash unless it is a root ("D:\", "\").
 std::string FolderOf(const std::string& path);
 
 // Where the sound folder of a Setup read from its file is looked for, in
@@ -60,3 +61,5 @@ std::vector<std::string> SoundFolderCandidates(const Setup& setup);
 // The WAV files of a folder in sound-list order; false when the folder
 // cannot be entered. The current directory is the same afterwards.
 bool ListSoundFiles(const std::string& folder, std::vector<std::string>* names);
+// A name inside a folder, with one backslash between them.
+std::string PathInFolder(const std::string& folder, const std::string& name);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/value_ranges.h"
+
 void Step::ClearVoiceBinding() {
   voice = nullptr;
   voiceWord1 = 0;
@@ -66,19 +68,24 @@ bool Measure::SerializeMeasureSteps(ByteArchive& archive) {
   // Read everything first so that a short stream changes nothing.
   ByteReader& in = archive.Reader();
   if (in.Remaining() < kStreamSize) return false;
-  int16_t values[kStepCount][6];
-  for (auto& stepValues : values) {
-    for (int16_t& v : stepValues) {
-      if (!in.GetI16(v)) return false;
+  StepValues values[kStepCount];
+  for (StepValues& v : values) {
+    if (!in.GetI16(v.on) || !in.GetI16(v.pitch) || !in.GetI16(v.sound) || !in.GetI16(v.volume) ||
+        !in.GetI16(v.pan) || !in.GetI16(v.aux)) {
+      return false;
     }
   }
+  // Any program can put a block under our name: its values are brought into
+  // the ranges a setup file's are, so a foreign block cannot store what no
+  // control of ours could.
   for (int j = 0; j < kStepCount; ++j) {
-    steps[j].on = values[j][0];
-    steps[j].pitch = values[j][1];
-    steps[j].sound = values[j][2];
-    steps[j].volume = values[j][3];
-    steps[j].pan = values[j][4];
-    steps[j].aux = values[j][5];
+    const StepValues v = StepValuesInRange(values[j]);
+    steps[j].on = v.on;
+    steps[j].pitch = v.pitch;
+    steps[j].sound = v.sound;
+    steps[j].volume = v.volume;
+    steps[j].pan = v.pan;
+    steps[j].aux = v.aux;
   }
   return true;
 }

@@ -61,7 +61,7 @@ class Setup {
   int16_t linkMaster = 0;
   Relaxed<int16_t> repeatCounter{0};
   Relaxed<int16_t> masterVolume{80};
-  int16_t masterPitch = 0;
+  Relaxed<int16_t> masterPitch{0};  // transposes every step the engine sounds
   std::string soundDirTitle;
   std::string soundDir;
   uint8_t quickFade = 0;

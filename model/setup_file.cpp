@@ -7,6 +7,7 @@
 #include "model/atomic_file.h"
 #include "model/byte_io.h"
 #include "model/text_encoding.h"
+#include "model/value_ranges.h"
 
 namespace {
 
@@ -24,13 +25,9 @@ constexpr double kDefaultTempo = 126.0;
 constexpr double kMinTempo = 0.5;
 constexpr double kMaxTempo = 10000000.0;
 
-struct StepContent {
-  int16_t on, pitch, sound, volume, pan, aux;
-};
-
 struct MeasureContent {
   int16_t nextMeasure, repeatCount;
-  StepContent steps[kSteps];
+  StepValues steps[kSteps];
 };
 
 // Everything a setup file can change in a Setup. A read fills a copy of it and
@@ -65,7 +62,7 @@ FileContent Capture(const Setup& setup) {
     to.repeatCount = from.repeatCount;
     for (int j = 0; j < kSteps; ++j) {
       const Step& s = from.steps[j];
-      to.steps[j] = StepContent{s.on, s.pitch, s.sound, s.volume, s.pan, s.aux};
+      to.steps[j] = StepValues{s.on, s.pitch, s.sound, s.volume, s.pan, s.aux};
     }
   }
   c.stepsPerMeasure = setup.stepsPerMeasure;
@@ -91,7 +88,7 @@ void Apply(FileContent& c, Setup& setup) {
     to.nextMeasure = from.nextMeasure;
     to.repeatCount = from.repeatCount;
     for (int j = 0; j < kSteps; ++j) {
-      const StepContent& s = from.steps[j];
+      const StepValues& s = from.steps[j];
       Step& t = to.steps[j];
       t.on = s.on;
       t.pitch = s.pitch;
@@ -108,14 +105,10 @@ void Apply(FileContent& c, Setup& setup) {
   setup.soundDir.swap(c.soundDir);  // cannot fail half-way
 }
 
-template <class T>
-T Clamp(T value, int low, int high) {
-  return static_cast<T>(std::clamp<int>(value, low, high));
-}
-
 // The rest of the program relies on these ranges (indices into the measures,
 // the step columns, the pitch table), so a file cannot be allowed to break
-// them. Values already in range, which is all a valid file holds, are kept.
+// them. Values the program itself can produce, which is all a file it wrote
+// holds, are kept.
 void BringIntoRange(FileContent& c) {
   if (c.tempoUnit != 0 && c.tempoUnit != 1) c.tempoUnit = 0;
   // No usable tempo at all: the default. A usable one beyond the tempo
@@ -132,19 +125,12 @@ void BringIntoRange(FileContent& c) {
     MeasureContent& m = c.measures[i];
     // A broken link becomes a self-link, the chain's neutral state.
     if (m.nextMeasure < 0 || m.nextMeasure >= kStoredMeasures) m.nextMeasure = static_cast<int16_t>(i);
-    m.repeatCount = Clamp(m.repeatCount, 1, 32);
-    for (StepContent& s : m.steps) {
-      s.on = s.on != 0 ? 1 : 0;
-      s.pitch = Clamp(s.pitch, -60, 67);
-      s.sound = Clamp(s.sound, 0, 127);
-      s.volume = Clamp(s.volume, 0, 127);
-      s.pan = Clamp(s.pan, 0, 127);
-      s.aux = Clamp(s.aux, 0, 127);
-    }
+    m.repeatCount = Int16InRange(m.repeatCount, kRepeatCountMin, kRepeatCountMax);
+    for (StepValues& s : m.steps) s = StepValuesInRange(s);
   }
-  c.stepsPerMeasure = Clamp(c.stepsPerMeasure, 1, kSteps);
-  c.masterVolume = Clamp(c.masterVolume, 0, 100);
-  c.masterPitch = Clamp(c.masterPitch, -59, 67);
+  c.stepsPerMeasure = std::clamp<int32_t>(c.stepsPerMeasure, 1, kSteps);
+  c.masterVolume = Int16InRange(c.masterVolume, 0, kMasterVolumeMax);
+  c.masterPitch = Int16InRange(c.masterPitch, kMasterPitchMin, kMasterPitchMax);
 }
 
 void PutString(ByteWriter& out, const std::string& text) {
@@ -211,7 +197,7 @@ bool GetString(ByteReader& in, std::string& text) {
   return true;
 }
 
-bool GetStepValues(ByteReader& in, StepContent& s) {
+bool GetStepValues(ByteReader& in, StepValues& s) {
   return in.GetI16(s.pitch) && in.GetI16(s.sound) && in.GetI16(s.volume) && in.GetI16(s.pan);
 }
 
@@ -246,7 +232,7 @@ bool Parse(ByteReader& in, FileContent& c, SetupFileWindowState& window, float& 
     } else if (!in.GetI16(m.nextMeasure) || !in.GetI16(m.repeatCount)) {
       return false;
     }
-    for (StepContent& s : m.steps) {
+    for (StepValues& s : m.steps) {
       if (!GetStepValues(in, s)) return false;
       if (v < kCompactLayout) {
         int32_t onFlag, auxCode;
@@ -334,7 +320,7 @@ std::vector<uint8_t> EncodeSetupFile(const Setup& setup, const SetupFileWindowSt
   for (const MeasureContent& m : c.measures) {
     out.PutI16(m.nextMeasure);
     out.PutI16(m.repeatCount);
-    for (const StepContent& s : m.steps) {
+    for (const StepValues& s : m.steps) {
       out.PutI16(s.pitch);
       out.PutI16(s.sound);
       out.PutI16(s.volume);

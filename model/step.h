@@ -79,8 +79,9 @@ struct Measure {
 
   // The clipboard's measure stream: for steps 0..15 the six values as int16
   // little-endian, `on` first; no header and no chain fields. Loading needs
-  // all 192 bytes and otherwise fails without changing anything; it keeps the
-  // voice bindings.
+  // all 192 bytes and otherwise fails without changing anything; it brings
+  // the values into their ranges (model/value_ranges.h) and keeps the voice
+  // bindings.
   bool SerializeMeasureSteps(ByteArchive& archive);
 
   Step steps[kStepCount];

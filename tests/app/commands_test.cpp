@@ -1,5 +1,6 @@
 // The menus' states and commands, the measure clipboard, importing sounds and
 // the sound menu, on the real window in this process.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -158,9 +159,23 @@ TEST_F(CommandsTest, CopyThenPasteReproducesEveryStepValueInAnotherMeasure) {
     EXPECT_EQ(setup().measures[4].repeatCount, 5);
     EXPECT_EQ(setup().measures[1].nextMeasure, 6);
     EXPECT_EQ(panel().Column(3).ReadValue(20), -6);
+
+    // Copying leaves the undo buffer alone: an edit, a copy, then Undo takes
+    // back the edit, and does not bring back what was copied before.
+    window->Controller().ShowMeasure(0);
+    std::vector<int> before;
+    for (int s = 0; s < 16; ++s)
+        for (int kind : {10, 20, 30, 40, 50, 60}) before.push_back(GetStepValue(setup().StepAddress(0, s), kind));
+    Click(ColumnX(3) + 12 + 8, 2 + 30 + 8);  // step 3 on or off
+    commands().OnCommand(IDM_COPY_MEASURE);
+    commands().OnCommand(IDM_UNDO);
+    std::vector<int> undone;
+    for (int s = 0; s < 16; ++s)
+        for (int kind : {10, 20, 30, 40, 50, 60}) undone.push_back(GetStepValue(setup().StepAddress(0, s), kind));
+    EXPECT_EQ(undone, before);
 }
 
-TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndShortForeignBlocksAreRefused) {
+TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndForeignBlocksAreRefusedOrBroughtIntoRange) {
     HWND field = panel().Column(2).PitchDial().Field().Handle();
     SetWindowTextA(field, "-12");
     SetFocus(field);
@@ -182,6 +197,26 @@ TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndShortForeignBlocksAreRe
     commands().OnCommand(IDM_PASTE_MEASURE);
     EXPECT_EQ(setup().StepAddress(0, 7).volume, 77);
     EXPECT_EQ(setup().StepAddress(0, 7).sound, sound);
+
+    // A whole measure from another program: pasted into the ranges a setup
+    // file's values are brought into: a negative sound becomes the first.
+    OpenClipboard(hwnd());
+    EmptyClipboard();
+    block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4096);
+    auto* words = static_cast<int16_t*>(GlobalLock(block));
+    for (int s = 0; s < 16; ++s) {
+        const int16_t wild[] = {-2, -100, -1, 500, -7, 999};
+        std::copy(wild, wild + 6, words + 6 * s);
+    }
+    GlobalUnlock(block);
+    SetClipboardData(commands().ClipboardFormat(), block);
+    CloseClipboard();
+    commands().OnCommand(IDM_PASTE_MEASURE);
+    for (int s = 0; s < 16; ++s) {
+        const int expected[] = {1, -60, 0, 127, 0, 127};
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(GetStepValue(setup().StepAddress(0, s), 10 * (k + 1)), expected[k]) << s;
+    }
+    EXPECT_EQ(panel().Column(1).ReadValue(30), 0);
 }
 
 TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThem) {
@@ -207,6 +242,17 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     EXPECT_NE(setup().StepAddress(0, 5).voice.Load(), nullptr);
     commands().OnCommand(IDM_SOUND_FIRST + 3);  // beyond the list: no such entry
     EXPECT_EQ(setup().StepAddress(0, 5).sound, 2);
+
+    // A folder at a drive's root stays that root: "C:" alone would name the
+    // drive's current directory.
+    const std::string name = "sf-root-" + std::to_string(GetTickCount()) + ".wav";
+    WriteFile("C:\\" + name, Tone(550));
+    setup().StepAddress(0, 0).sound = 0;
+    ImportFolder("C:\\", "C:\\" + name);
+    DeleteFileA(("C:\\" + name).c_str());
+    EXPECT_EQ(setup().soundDir, "C:\\");
+    EXPECT_NE(std::find(setup().soundNames.begin(), setup().soundNames.end(), name), setup().soundNames.end());
+    EXPECT_NE(setup().StepAddress(0, 0).voice.Load(), nullptr) << "loaded from the root";
 
     const std::string empty = TempFolder("sf-empty-");
     WriteFile(empty + "\\readme.txt", {'x'});

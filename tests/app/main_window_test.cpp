@@ -1,6 +1,7 @@
 // The real main window in this process under Wine: real messages at the
 // pixel positions of the layout, then the Setup and the controls are checked.
 // One window serves every test (controls live as long as the process).
+#include "resources/resource.h"
 #include "tests/app/window_fixture.h"
 
 namespace {
@@ -84,6 +85,34 @@ TEST_F(MainWindowTest, TypedPitchAndSoundAreClampedLiveAndCommittedOnLeaving) {
     window->ResetFocus();  // the field loses the focus and commits
     Pump();
     EXPECT_EQ(setup().StepAddress(0, 3).pitch, -59);
+
+    // The tempo is taken when its field is left, and only a tempo the arrows
+    // could reach: anything else leaves the tempo, the field and the Setup
+    // as they were.
+    MTempoDial& tempo = panel().TempoDial();
+    setup().modified = 0;
+    for (const char* typed : {"abc", "\b", "0", "-5"}) {  // \b: the field emptied
+        TypeInto(tempo.Field().Handle(), typed);
+        window->ResetFocus();
+        Pump();
+        EXPECT_EQ(setup().tempo, 126.0) << typed;
+        EXPECT_EQ(tempo.Field().GetText(), "126") << typed;
+        EXPECT_EQ(setup().modified, 0) << typed;
+    }
+    window->Commands().OnCommand(IDM_SAMPLES_PER_MEASURE);
+    setup().modified = 0;
+    TypeInto(tempo.Field().Handle(), "0");  // zero samples per measure: an infinite tempo
+    window->ResetFocus();
+    Pump();
+    EXPECT_EQ(setup().tempo, 126.0);
+    EXPECT_EQ(tempo.Field().GetText(), "42000");
+    EXPECT_EQ(setup().modified, 0);
+    TypeInto(tempo.Field().Handle(), "44100");
+    window->ResetFocus();
+    Pump();
+    EXPECT_EQ(setup().tempo, 120.0);
+    window->Commands().OnCommand(IDM_BEATS_PER_MINUTE);
+    window->Controller().SetTempo(126.0);
 }
 
 TEST_F(MainWindowTest, DraggingTheVolumeBarAndRightPressOnPanCentres) {
@@ -99,6 +128,29 @@ TEST_F(MainWindowTest, DraggingTheVolumeBarAndRightPressOnPanCentres) {
     Pump();
     EXPECT_EQ(setup().StepAddress(0, 4).volume, 0);
     EXPECT_EQ(panel().Column(5).ReadValue(40), 0);
+
+    // The press takes the mouse at once, so a drag that leaves the window
+    // before any move still gets its moves and release: past the top, the
+    // loudest.
+    Mouse(WM_LBUTTONDOWN, barX, 2 + 19 + 60);
+    EXPECT_EQ(GetCapture(), hwnd());
+    Mouse(WM_MOUSEMOVE, barX, -300);
+    Mouse(WM_LBUTTONUP, barX, -300);
+    Pump();
+    EXPECT_EQ(setup().StepAddress(0, 4).volume, 127);
+    EXPECT_NE(GetCapture(), hwnd());
+    // A drag ends when the window loses the mouse: later moves and the next
+    // click elsewhere (on a control the bar is offered events before) are
+    // not taken for it.
+    Mouse(WM_LBUTTONDOWN, barX, 2 + 19 + 60);
+    const int dragged = setup().StepAddress(0, 4).volume;
+    ReleaseCapture();
+    Mouse(WM_MOUSEMOVE, barX, 2 + 19 + 110);
+    EXPECT_EQ(setup().StepAddress(0, 4).volume, dragged);
+    const int on = setup().StepAddress(0, 6).on;
+    Click(ColumnX(7) + 12 + 8, 2 + 30 + 8);
+    EXPECT_EQ(setup().StepAddress(0, 6).on, on ? 0 : 1) << "the click reached its button";
+    EXPECT_EQ(setup().StepAddress(0, 4).volume, dragged);
 
     setup().StepAddress(0, 4).pan = 10;
     window->Controller().RefreshColumns(0);
@@ -155,6 +207,15 @@ TEST_F(MainWindowTest, SpaceStartsAndStopsAndDigitsJumpOnlyWhilePlaying) {
     Key(VK_SPACE);
     EXPECT_TRUE(window->GetSequencer().IsRunning());
     EXPECT_TRUE(panel().PlayButton().IsOn());
+    // Holding the key repeats it (bit 30 of lParam: it was down already);
+    // repeats neither stop nor start.
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        MSG held = {hwnd(), WM_KEYDOWN, VK_SPACE, static_cast<LPARAM>((1 << 30) | 1), 0, {0, 0}};
+        EXPECT_TRUE(window->PreTranslateMessage(&held));
+        Pump();
+        EXPECT_TRUE(window->GetSequencer().IsRunning()) << repeat;
+        EXPECT_TRUE(panel().PlayButton().IsOn()) << repeat;
+    }
     window->ResetFocus();
     Key('5');
     EXPECT_EQ(setup().playMeasure, 4);

@@ -91,10 +91,12 @@ protected:
     }
 };
 
-TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestion) {
+TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestionAndLeavesNothingToUndo) {
     const std::string folder = TempFolder("sf-open-");
     MakeSoundFolder(folder + "\\drums", 2);
     fileAnswer = MakeSetupFile(folder, "a.^&^", folder + "\\drums", 7);
+    window->Controller().SetTempo(99.0);
+    window->Controller().BeginEdit(ColumnControlId(0, 20));  // an undo snapshot of the Setup before
     setup().modified = 0;
     window->OpenSetupDialog();
     EXPECT_TRUE(prompts.empty());
@@ -109,6 +111,16 @@ TEST_F(SetupFilesTest, AnUneditedSetupIsReplacedWithoutAQuestion) {
     char text[128];
     GetWindowTextA(hwnd(), text, sizeof text);
     EXPECT_STREQ(text, setup().caption.c_str());
+
+    // The snapshot was of another document: Undo is grey and does nothing.
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_EDIT_MENU));
+    window->Commands().PrepareMenu(IDR_EDIT_MENU, GetSubMenu(menu, 0));
+    EXPECT_TRUE(GetMenuState(GetSubMenu(menu, 0), IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(menu);
+    window->Commands().OnCommand(IDM_UNDO);
+    EXPECT_EQ(setup().tempo, 140.0);
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 7);
+    EXPECT_EQ(setup().modified, 0);
 }
 
 TEST_F(SetupFilesTest, TheQuestionNamesTheUntitledSetupAndItsAnswersDecide) {
@@ -122,8 +134,13 @@ TEST_F(SetupFilesTest, TheQuestionNamesTheUntitledSetupAndItsAnswersDecide) {
     fileAnswer = file;
     window->OpenSetupDialog();
     ASSERT_EQ(prompts.size(), 1u);
-    EXPECT_EQ(prompts[0], "Save changes to\n\" Untitled Settings.^&&^ \"?");
+    EXPECT_EQ(prompts[0], "Save changes to\n\" Untitled Settings.^&^ \"?");
     EXPECT_TRUE(fileDialogs.empty()) << "Cancel shows nothing more";
+    EXPECT_EQ(setup().StepAddress(0, 0).pitch, 11);
+
+    saveAnswer = -1;  // the box could not be shown: as Cancel, never as Don't Save
+    window->OpenSetupDialog();
+    EXPECT_TRUE(fileDialogs.empty());
     EXPECT_EQ(setup().StepAddress(0, 0).pitch, 11);
 
     saveAnswer = 1;  // Save, then cancel the save dialog
@@ -226,6 +243,136 @@ TEST_F(SetupFilesTest, FailuresSayWhyAndChangeNothing) {
     EXPECT_EQ(setup().modified, 1) << "nothing was saved";
     EXPECT_EQ(setup().filePath, pathBefore);
     EXPECT_EQ(ReadAll(old), oldBytes);
+}
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    for (size_t i = 0; i < text.size(); ++i) wide[i] = static_cast<unsigned char>(text[i]);
+    return wide;
+}
+
+// The path as a Linux user types it, from Wine's own mapping; empty elsewhere.
+std::string UnixPathOf(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    char* unix = toUnix(Wide(path).c_str());
+    if (!unix) return std::string();
+    const std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+TEST_F(SetupFilesTest, TheCommandLineSetsTheMasterDefaultsThenOpensItsFileOrSaysWhy) {
+    const std::string folder = TempFolder("sf-cmdline-");
+    const std::string made = MakeSetupFile(folder, "song.^&^", folder, 6);
+    const std::string damaged = folder + "\\damaged.^&^";
+    WriteAll(damaged, {0x00, 0xA4, 0x0C, 0x46, 1});
+    WriteAll(folder + "\\song.txt", ReadAll(made));
+    const std::string unix = UnixPathOf(made);
+    ASSERT_FALSE(unix.empty()) << "these tests run under Wine";
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA("Z:\\")) << "Wine's drive of the Unix root";
+
+    struct Case {
+        std::wstring argument;
+        const char* note;  // a part of the one notice expected, or none
+        int pitch;         // step 0's pitch afterwards: 6 when the file opened
+    };
+    const Case cases[] = {
+        {Wide(folder + "\\missing.^&^"), "Path not found.", 1},
+        {Wide(damaged), "too short or damaged", 1},
+        {Wide(folder + "\\song.txt"), nullptr, 1},
+        // Longer than MAX_PATH, or not in the ANSI code page: no path the
+        // program can open.
+        {Wide(folder + "\\" + std::string(300, 'x') + ".^&^"), "It could not be opened.", 1},
+        {Wide(folder + "\\") + L"\x4E2D.^&^", "It could not be opened.", 1},
+        // As a Linux user types it: Wine's shell faults on a path that
+        // starts with a slash, so the program makes it absolute first.
+        {Wide(UnixPathOf(folder) + "/gone.^&^"), "Path not found.", 1},
+        {Wide(unix), nullptr, 6},
+    };
+    for (const Case& c : cases) {
+        // Where start-up left them before the Setup's values were shown.
+        panel().VolumeDial().SetValue(100);
+        panel().PitchDial().SetValue(67);
+        setup().masterVolume = 50;
+        setup().StepAddress(0, 0).pitch = 1;
+        setup().modified = 0;
+        notes.clear();
+        window->OpenCommandLine((L"Stepforge.exe \"" + c.argument + L"\"").c_str());
+        const std::string what(c.argument.begin(), c.argument.end());
+        EXPECT_EQ(setup().StepAddress(0, 0).pitch, c.pitch) << what;
+        EXPECT_EQ(panel().VolumeDial().GetValue(), setup().masterVolume) << what;
+        EXPECT_EQ(panel().PitchDial().GetValue(), setup().masterPitch) << what;
+        if (c.pitch == 1) {
+            EXPECT_EQ(setup().masterVolume, 80) << what;
+            EXPECT_EQ(setup().masterPitch, 0) << what;
+        }
+        if (c.note) {
+            ASSERT_EQ(notes.size(), 1u) << what;
+            EXPECT_NE(notes[0].find(c.note), std::string::npos) << notes[0];
+        } else {
+            EXPECT_TRUE(notes.empty()) << what << ": " << notes.front();
+        }
+    }
+    SetCurrentDirectoryA(previous);
+}
+
+// What a question box showed, read by a timer of this thread while the box's
+// own modal loop runs; then the box is answered with `answer`.
+struct ShownBox {
+    HWND owner = nullptr;
+    int answer = IDCANCEL;
+    bool seen = false;
+    std::string text;
+    LONG style = 0;
+    int ticks = 0;
+};
+ShownBox* shownBox = nullptr;
+
+BOOL CALLBACK ReadBox(HWND box, LPARAM) {
+    if (GetWindow(box, GW_OWNER) != shownBox->owner || !GetDlgItem(box, IDC_QUESTION_TEXT)) return TRUE;
+    char text[512] = {};
+    GetDlgItemTextA(box, IDC_QUESTION_TEXT, text, sizeof text);
+    shownBox->text = text;
+    shownBox->style = GetWindowLongA(GetDlgItem(box, IDC_QUESTION_TEXT), GWL_STYLE);
+    shownBox->seen = true;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(shownBox->answer, BN_CLICKED), 0);
+    return FALSE;
+}
+
+void CALLBACK InspectBox(HWND, UINT, UINT_PTR, DWORD) {
+    if (!shownBox->seen) EnumThreadWindows(GetCurrentThreadId(), ReadBox, 0);
+    // Never left waiting: WM_QUIT ends any modal loop of this thread.
+    if (!shownBox->seen && ++shownBox->ticks == 100) PostQuitMessage(0);
+}
+
+TEST_F(SetupFilesTest, BothQuestionBoxesShowTheNamesAsTheyAre) {
+    ShownBox box;
+    box.owner = hwnd();
+    shownBox = &box;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectBox);
+    window->SetSaveQuestion(nullptr);
+    setup().filePath = "C:\\songs\\song.^&^";
+    setup().modified = 1;
+    EXPECT_FALSE(window->PromptSaveChanges()) << "Cancel";
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, "Save changes to\n\"C:\\songs\\song.^&^\"?");
+    EXPECT_TRUE(box.style & SS_NOPREFIX) << "an ampersand in a name is no mnemonic";
+
+    box.seen = false;
+    box.answer = IDCANCEL;
+    window->Library().SetAsker(nullptr);
+    EXPECT_FALSE(window->Library().AskOkCancel("Problem locating sound directory:\nC:\\R&B\nDo you want to try and find it?"));
+    ASSERT_TRUE(box.seen);
+    EXPECT_NE(box.text.find("C:\\R&B"), std::string::npos);
+    EXPECT_TRUE(box.style & SS_NOPREFIX);
+    KillTimer(nullptr, timer);
+    shownBox = nullptr;
+    setup().modified = 0;
 }
 
 // The block a shell drop hands over, naming these files.

@@ -10,6 +10,7 @@
 //   assign M S SOUND      AssignSound
 //   set M S FIELD VALUE   FIELD is pitch, volume or pan
 //   master PERCENT        the master volume
+//   masterpitch SEMITONES the master pitch, retuning the voices that sound
 //   mute 0|1              mute (silences playing voices) or un-mute (restores them)
 //   trigger M S | stop M S | killall
 //   sleep MS
@@ -89,6 +90,9 @@ int main(int argc, char** argv) {
             else return std::fprintf(stderr, "line %d: unknown field %s\n", lineNumber, text.c_str()), 2;
         } else if (command == "master" && words >> value) {
             setup.masterVolume = static_cast<int16_t>(value);
+        } else if (command == "masterpitch" && words >> value) {
+            setup.masterPitch.ExchangeOrdered(static_cast<int16_t>(value));
+            engine.RetunePlayingVoices();
         } else if (command == "mute" && words >> value) {
             setup.muted = value;
             if (value) engine.SilencePlayingVoices();

@@ -122,6 +122,21 @@ TEST_F(SoundEngineTest, TriggerHandsTheMappedValuesToDirectSound) {
         EXPECT_EQ(balance, c.balance) << c.pan;
         EXPECT_TRUE(engine_.IsVoicePlaying(0, 0));
     }
+
+    // The master pitch transposes every trigger, and the voices sounding
+    // follow a change of it.
+    step.pitch = 2;
+    setup_.masterPitch = -14;
+    engine_.Trigger(0, 0);
+    DWORD hz = 0;
+    Voice(0, 0)->GetFrequency(&hz);
+    EXPECT_EQ(hz, 22049u);
+    setup_.masterPitch = 10;
+    engine_.RetunePlayingVoices();
+    Voice(0, 0)->GetFrequency(&hz);
+    EXPECT_EQ(hz, 88200u);
+    engine_.StopVoice(0, 0);
+    setup_.masterPitch = 0;
 }
 
 TEST_F(SoundEngineTest, MuteStartsVoicesSilentAndUnmuteRestoresThem) {

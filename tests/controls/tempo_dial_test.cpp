@@ -79,12 +79,28 @@ TEST_F(TempoDialTest, LeavingTheFieldUnchangedChangesNothing) {
     EXPECT_EQ(host->events[0].event, CE_NONE);
 }
 
-TEST_F(TempoDialTest, TypedTempoIsTakenUnclampedAndCommittedOnce) {
-    Type("0.1");
-    EXPECT_EQ(dial->GetRealValue(), static_cast<double>(0.1f));
-    int commits = 0;
-    for (const TestHost::Event& e : host->events) commits += e.event == CE_FIELD_COMMIT && e.id == 1008;
-    EXPECT_EQ(commits, 1);
-    dial->StepBy(0);  // any step brings it back within the limits
-    EXPECT_EQ(Text(), "0.500");
+TEST_F(TempoDialTest, TypedTempoWithinTheLimitsIsCommittedOnceAndAnythingElseRefused) {
+    auto commits = [this] {
+        int n = 0;
+        for (const TestHost::Event& e : host->events) n += e.event == CE_FIELD_COMMIT && e.id == 1008;
+        host->events.clear();
+        return n;
+    };
+    Type("0.5");
+    EXPECT_EQ(dial->GetRealValue(), 0.5);
+    EXPECT_EQ(commits(), 1);
+    // No number, nothing, zero, below or beyond the limits: the field shows
+    // the tempo again and nothing is committed.
+    for (const char* typed : {"abc", "\b", "0", "-5", "0.1", "1e8"}) {  // \b: emptied
+        Type(typed);
+        EXPECT_EQ(dial->GetRealValue(), 0.5) << typed;
+        EXPECT_EQ(Text(), "0.500") << typed;
+        EXPECT_EQ(commits(), 0) << typed;
+    }
+    // Zero samples per measure would be an infinite tempo.
+    dial->SetShowDerived(1);
+    Type("0");
+    EXPECT_EQ(dial->GetRealValue(), 0.5);
+    EXPECT_EQ(Text(), "10584000");
+    EXPECT_EQ(commits(), 0);
 }

@@ -59,10 +59,13 @@ public:
         calls.push_back({m, s, sound});
         return 0;
     }
+    void RetunePlayingVoices() override { retunedAt.push_back(setup->masterPitch); }
     struct Call {
         int measure, step, sound;
     };
     std::vector<Call> calls;
+    const ::Setup* setup = nullptr;
+    std::vector<int> retunedAt;  // the master pitch at each retuning
 };
 
 class EditControllerTest : public ::testing::Test {
@@ -73,6 +76,7 @@ protected:
         recorder = std::make_unique<TransportRecorder>(*clock);
         sequencer.Prepare(setup, *recorder, *recorder, *recorder, std::move(owned));
         controller.AttachEditor(view, setup, this, sequencer, voices);
+        voices.setup = &setup;
         setup.modified = 0;
     }
 
@@ -187,6 +191,15 @@ TEST_F(EditControllerTest, RightPressesOnMasterDialsResetThemAndOthersOpenThings
     controller.AlternateAction(1060);
     EXPECT_EQ(setup.masterPitch, 0);
     EXPECT_EQ(view.pitch, 0);
+    // The master pitch transposes what sounds: voices ringing are retuned at
+    // every change, by the dial, its reset and Undo alike.
+    view.pitch = -7;
+    controller.BeginEdit(1064);
+    controller.ApplyControl(1064);
+    EXPECT_EQ(setup.masterPitch, -7);
+    controller.UndoLastEdit();
+    EXPECT_EQ(setup.masterPitch, 0);
+    EXPECT_EQ(voices.retunedAt, (std::vector<int>{12, 0, -7, 0}));
     controller.AlternateAction(20004);
     controller.AlternateAction(ColumnControlId(2, 33));
     controller.AlternateAction(ColumnControlId(2, 41));  // nothing
@@ -209,11 +222,20 @@ TEST_F(EditControllerTest, UndoSwapsGlobalValuesAndOnlyItsOwnMeasure) {
     EXPECT_EQ(Value(5, 0, KIND_PITCH), -7);
     EXPECT_EQ(setup.tempo, 90.0);
 
-    // Undo from another measure swaps the global values only.
+    // On another measure Undo is grey, and does nothing at all.
     controller.ShowMeasure(1);
+    controller.SetTempo(100);
     controller.UndoLastEdit();
     EXPECT_EQ(Value(5, 0, KIND_PITCH), -7);
     EXPECT_EQ(Value(1, 0, KIND_PITCH), 0);
+    EXPECT_EQ(setup.tempo, 100.0);
+    EXPECT_EQ(setup.undoTempo, 126.0);
+    // Nor before the first edit.
+    setup.undoMeasure = -1;
+    controller.ShowMeasure(5);
+    controller.UndoLastEdit();
+    EXPECT_EQ(Value(5, 0, KIND_PITCH), -7);
+    EXPECT_EQ(setup.tempo, 100.0);
 }
 
 TEST_F(EditControllerTest, UndoRestoresMuteAndDoesNotMarkModified) {

@@ -129,7 +129,8 @@ void Fill(::Setup& s, int seed) {
     s.measures[i].repeatCount = static_cast<int16_t>(1 + (i + seed) % 32);
     for (int j = 0; j < 16; ++j) {
       const int k = i * 16 + j + seed;
-      const int values[] = {k % 2, -60 + k % 128, k % 128, (k * 3) % 128, (k * 5) % 128, (k * 7) % 128};
+      // Sounds beyond 127 too: the sound menu offers every sound of a long list.
+      const int values[] = {k % 2, -60 + k % 128, (k * 257) % 32768, (k * 3) % 128, (k * 5) % 128, (k * 7) % 128};
       for (int v = 0; v < 6; ++v) SetStepValue(s.measures[i].steps[j], 10 * (v + 1), values[v]);
     }
   }
@@ -294,6 +295,7 @@ TEST(SetupFileRanges, OutOfRangeValuesAreBroughtIntoRange) {
   for (int v = 0; v < 6; ++v) SetStepValue(source.measures[4].steps[2], 10 * (v + 1), bad[v]);
   source.measures[4].steps[2].on = -1;  // the accessor would already have made it 1
   source.measures[4].steps[3].pitch = -61;
+  source.measures[4].steps[3].sound = -32768;
 
   ::Setup read;
   const int32_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
@@ -313,6 +315,7 @@ TEST(SetupFileRanges, OutOfRangeValuesAreBroughtIntoRange) {
   const int fixed[] = {1, 67, 0, 127, 0, 127};
   for (int v = 0; v < 6; ++v) EXPECT_EQ(GetStepValue(read.measures[4].steps[2], 10 * (v + 1)), fixed[v]);
   EXPECT_EQ(read.measures[4].steps[3].pitch, -60);
+  EXPECT_EQ(read.measures[4].steps[3].sound, 0);
   EXPECT_EQ(read.headerWord2, -32768);  // no range the program relies on: as read
   EXPECT_EQ(window.left, lo);
   EXPECT_EQ(window.top, hi);
@@ -320,6 +323,8 @@ TEST(SetupFileRanges, OutOfRangeValuesAreBroughtIntoRange) {
   // Valid values, boundaries included, come through unchanged.
   Fill(source, 3);
   source.measures[0].steps[0].pitch = -60;
+  source.measures[0].steps[1].sound = 32767;  // the last index a step can hold
+  source.measures[0].steps[2].sound = 200;
   source.measures[0].repeatCount = 32;
   source.masterPitch = 67;
   source.stepsPerMeasure = 1;

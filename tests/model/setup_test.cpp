@@ -118,7 +118,8 @@ TEST(MeasureStream, RoundTripKeepsChainAndVoices) {
   ::Setup setup;
   Measure& from = setup.measures[2];
   for (int j = 0; j < 16; ++j) {
-    for (int i = 0; i < 6; ++i) SetStepValue(from.steps[j], kKinds[i], i == 0 ? j % 2 : 7 * j - 60 + i);
+    const int values[] = {j % 2, 8 * j - 60, 2184 * j, 7 * j + 3, 7 * j + 4, 7 * j + 5};
+    for (int i = 0; i < 6; ++i) SetStepValue(from.steps[j], kKinds[i], values[i]);
   }
   ByteArchive store;
   ASSERT_TRUE(from.SerializeMeasureSteps(store));
@@ -153,4 +154,17 @@ TEST(MeasureStream, OnComesFirstLittleEndianAndShortStreamsChangeNothing) {
   EXPECT_FALSE(m.SerializeMeasureSteps(load));
   EXPECT_EQ(m.steps[15].on, 1);
   EXPECT_EQ(m.steps[15].aux, 0x7F);
+
+  // Another program's block under our name: what no control could store is
+  // brought into the ranges a setup file's values are; the rest is kept.
+  std::vector<uint8_t> foreign(192, 0);
+  const int16_t wild[] = {-3, -61, -1, 128, -5, 32767, 1, 68, 32767, -32768, 200, 127};
+  for (size_t i = 0; i < 12; ++i) {
+    foreign[2 * i] = static_cast<uint8_t>(wild[i] & 0xFF);
+    foreign[2 * i + 1] = static_cast<uint8_t>((wild[i] >> 8) & 0xFF);
+  }
+  ByteArchive pasted(foreign.data(), foreign.size());
+  ASSERT_TRUE(m.SerializeMeasureSteps(pasted));
+  const int ranged[] = {1, -60, 0, 127, 0, 127, 1, 67, 32767, 0, 127, 127};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(GetStepValue(m.steps[i / 6], kKinds[i % 6]), ranged[i]) << i;
 }

@@ -75,6 +75,17 @@ stop 0 0
 sleep 250
 set 0 0 pitch 0
 
+masterpitch 12
+mark transposed
+trigger 0 0
+sleep 400
+mark retuned
+masterpitch -12
+sleep 400
+stop 0 0
+masterpitch 0
+sleep 250
+
 mark halfrate
 trigger 0 2
 sleep 400
@@ -224,12 +235,16 @@ class AudioOutputTest(unittest.TestCase):
     def test_probe_ran_every_command_without_notices(self):
         self.assertEqual(self.exit_code, 0, "\n".join(self.lines))
         self.assertFalse([line for line in self.lines if line.startswith("NOTE")])
-        self.assertEqual(len(self.marks), 16)
+        self.assertEqual(len(self.marks), 18)
 
-    def test_pitch_follows_the_table_not_the_files_rate(self):
-        expected = {"sync": 1000, "up12": 2000, "down12": 22049 / 44.1, "halfrate": 2000, "eightbit": 1500}
+    def test_pitch_follows_the_table_and_the_master_pitch_not_the_files_rate(self):
+        # "transposed": step pitch 0 under master pitch 12; "retuned": the same
+        # voice, still sounding, after the master pitch went to -12 (measured
+        # later in its 400 ms: what Wine had mixed ahead still has the old pitch).
+        expected = {"sync": 1000, "up12": 2000, "down12": 22049 / 44.1, "halfrate": 2000, "eightbit": 1500,
+                    "transposed": 2000, "retuned": 22049 / 44.1}
         for label, hz in expected.items():
-            begin, end = self.window(label, 100, 300)
+            begin, end = self.window(label, *((200, 380) if label == "retuned" else (100, 300)))
             self.assertAlmostEqual(frequency(self.left, begin, end), hz, delta=hz * 0.01, msg=label)
 
     def test_level_follows_the_volume_map(self):

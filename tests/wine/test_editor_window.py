@@ -1,6 +1,7 @@
 """The editor window as a person uses it: Stepforge.exe under Wine, clicked
 and typed at with xdotool, and what it shows compared with what was done."""
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -8,7 +9,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
+sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
+from setup_writer import setup_file_bytes  # noqa: E402
 
 EXE = os.environ["STEPFORGE_EXE"]
 PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
@@ -97,6 +100,55 @@ class EditorWindowTest(unittest.TestCase):
         # The scheme derived again from its own highlight colour keeps the hue.
         after = self.shot("recoloured")
         self.assertTrue(close_colours(before.pixel(column_x(1) + 3, 160), after.pixel(column_x(1) + 3, 160)))
+
+class EditorWindowOnAFileTest(unittest.TestCase):
+    """Edits read back from the file the program saves (Ctrl+S on a titled Setup)."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="stepforge-edits-")
+        self.session = harness.WineSession(PREFIX, audio=True).__enter__()
+        self.addCleanup(self.session.close)
+        self.path = os.path.join(self.folder, "edits.^&^")
+        with open(self.path, "wb") as out:
+            out.write(setup_file_bytes(harness.windows_path(self.folder), {}, tempo=126.0, master_volume=80))
+        self.process = self.session.start(EXE, harness.windows_path(self.path))
+        self.window = harness.wait_until(
+            lambda: next((w for w in self.session.find_windows(harness.CAPTION_REGEX)
+                          if "edits.^&^" in self.session.window_name(w)), None), 60, what="the window on the file")
+        time.sleep(1.0)
+
+    def save_and_read(self):
+        before = os.stat(self.path).st_mtime_ns
+        self.session.click(self.window, 30, 45)  # the name plate: takes the click harmlessly, and the keys
+        self.session.key(self.window, "ctrl+s")
+        harness.wait_until(lambda: os.stat(self.path).st_mtime_ns != before, 20, what="the save")
+        time.sleep(0.3)
+        with open(self.path, "rb") as saved:
+            return saved.read()
+
+    def test_a_bar_dragged_out_at_once_and_a_typed_tempo_that_is_no_tempo(self):
+        # The master volume bar (x 2..8, y 2..137), pressed and dragged above
+        # the window in one move, released there: its top value, 100.
+        x, y, _, _ = self.session.geometry(self.window)
+        self.session.xdotool("mousemove", "--window", self.window, 5, 100, "mousedown", 1,
+                             "mousemove", x + 5, max(0, y - 150), "mouseup", 1)
+        time.sleep(0.3)
+        # The next click elsewhere reaches its own control: step 5 on.
+        self.session.click(self.window, column_x(5) + 20, 2 + 38)
+        time.sleep(0.3)
+        # Letters typed as the tempo are refused when the field is left.
+        self.session.click(self.window, 50, 155)
+        self.session.key(self.window, "End", *["BackSpace"] * 10)
+        self.session.type_text(self.window, "abc")
+        self.session.click(self.window, 30, 45)
+        time.sleep(0.3)
+        saved = self.save_and_read()
+        self.assertEqual(struct.unpack_from("<h", saved, 1614)[0], 100, "master volume")
+        self.assertEqual(struct.unpack_from("<h", saved, 30 + 4 + 12 * 4 + 10)[0], 1, "step 5 switched on")
+        self.assertEqual(struct.unpack_from("<d", saved, 6)[0], 126.0, "the tempo as it was")
+        self.session.key(self.window, "alt+F4")
+        self.assertEqual(self.session.wait_exit(self.process), 0, "saved: closes without a question")
+
 
 if __name__ == "__main__":
     unittest.main()
