@@ -33,11 +33,12 @@ STEPS = {
 }
 CHAIN = {0: (1, 2), 1: (0, 1)}
 CYCLE_SECONDS = 1.5
-# Played onsets start on Wine's 10 ms mixing grid, but a loaded machine holds
-# steps back by tens of milliseconds: the recording is held to the export's
-# onsets, in order, within half a step. How close playback keeps to the grid
-# is the sequencer benchmark's to tell.
-HALF_STEP_MS = 62.5
+# Played onsets start on Wine's next 10 ms mixing period. A loaded machine can
+# hold a step back by tens of milliseconds, and a late step rings into the next
+# one: such a recording proves nothing about the export, so it is made again
+# (a few times at most) until one is held to the grid.
+GRID_MS = 10.0
+RECORDINGS = 3
 
 
 def tone_wav(hz, seconds=0.09, rate=44100):
@@ -220,18 +221,24 @@ class ExportTest(unittest.TestCase):
         expected = describe(left, right, rate, 6)
         self.assertEqual(len(expected), 6)
 
-        recording = os.path.join(self.folder, "played.wav")
-        played_left, played_right, _, code = harness.play_setup(self.session, EXE, self.setup_path, recording,
-                                                                seconds=3.0, log=lambda *_: None)
-        self.assertEqual(code, 0)
-        heard = describe(played_left, played_right, harness.SAMPLE_RATE, 6)
-        self.assertEqual(len(heard), 6, "a whole cycle was recorded")
-        # The recording starts at some latency: onsets are compared after the
-        # typical offset between the two is taken out.
-        offsets = sorted(h[0] - e[0] for e, h in zip(expected, heard))
-        latency = offsets[len(offsets) // 2]
-        errors = [round(h[0] - e[0] - latency, 1) for e, h in zip(expected, heard)]
-        self.assertLess(max(map(abs, errors)), HALF_STEP_MS, f"the same onsets in the same order: {errors} ms off")
+        for attempt in range(1, RECORDINGS + 1):
+            recording = os.path.join(self.folder, "played.wav")
+            played_left, played_right, _, code = harness.play_setup(self.session, EXE, self.setup_path, recording,
+                                                                    seconds=3.0, log=lambda *_: None)
+            self.assertEqual(code, 0)
+            heard = describe(played_left, played_right, harness.SAMPLE_RATE, 6)
+            self.assertEqual(len(heard), 6, "a whole cycle was recorded")
+            # The recording starts at some latency: onsets are compared after the
+            # typical offset between the two is taken out.
+            offsets = sorted(h[0] - e[0] for e, h in zip(expected, heard))
+            latency = offsets[len(offsets) // 2]
+            errors = [round(h[0] - e[0] - latency, 1) for e, h in zip(expected, heard)]
+            if max(map(abs, errors)) <= GRID_MS + 1.0 or attempt == RECORDINGS:
+                break
+            print(f"recording {attempt} was held back by the machine's load ({errors} ms off): recording again",
+                  flush=True)
+        self.assertLessEqual(max(map(abs, errors)), GRID_MS + 1.0,
+                             f"the same onsets in the same order, on the mixing grid: {errors} ms off")
         for (t_export, hz_export, db_export), (t_heard, hz_heard, db_heard) in zip(expected, heard):
             self.assertAlmostEqual(hz_heard, hz_export, delta=hz_export * 0.01)
             for side in (0, 1):
