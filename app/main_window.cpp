@@ -129,9 +129,7 @@ void MainWindow::ResetFocus() {
 bool MainWindow::HandleMeasureKey(int index) {
     // Digits typed into a text field stay text.
     if (!sequencer_.IsRunning() || GetFocus() != FocusHolder()) return false;
-    setup_.playMeasure = static_cast<int16_t>(index);
-    setup_.repeatCounter = 0;
-    panel_->Strip().SetPlaying(index);
+    sequencer_.OnMeasureKey(index);
     return true;
 }
 

@@ -157,8 +157,10 @@ TEST_F(MainWindowTest, SpaceStartsAndStopsAndDigitsJumpOnlyWhilePlaying) {
     EXPECT_TRUE(panel().PlayButton().IsOn());
     window->ResetFocus();
     Key('5');
-    EXPECT_EQ(setup().playMeasure, 4);
     EXPECT_EQ(panel().Strip().GetPlaying(), 4);
+    // The timer thread takes the jump over at its next tick.
+    for (int i = 0; i < 5000 && setup().playMeasure != 4; ++i) Sleep(1);
+    EXPECT_EQ(setup().playMeasure, 4);
     // With a text field focused the digit stays text.
     SetFocus(panel().Column(1).PitchDial().Field().Handle());
     Key('2');
