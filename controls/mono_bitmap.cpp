@@ -1,5 +1,6 @@
 #include "controls/mono_bitmap.h"
 
+#include "controls/paint_cache.h"
 #include "controls/resource_module.h"
 
 namespace {
@@ -46,6 +47,14 @@ SIZE MonoBitmap::GetSize() {
 }
 
 void MonoBitmap::Draw(HDC dc, COLORREF colourForBlack, COLORREF colourForWhite, int x, int y) {
+    if (keepLoaded_) {
+        // A held bitmap is tinted once per pair of colours and then only copied.
+        const PaintCache::TintedPicture tinted = PaintCache::Tinted(name_, bitmap_, colourForBlack, colourForWhite);
+        if (tinted.dc) {
+            BitBlt(dc, x, y, tinted.width, tinted.height, tinted.dc, 0, 0, SRCCOPY);
+            return;
+        }
+    }
     const int saved = SaveDC(dc);
     HBITMAP bitmap = Acquire();
     BITMAP info = {};

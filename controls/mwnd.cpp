@@ -74,6 +74,10 @@ void MWnd::RepaintNow() {
     InvalidateRect(window, &rect_, FALSE);
 }
 
+void MWnd::Refresh() {
+    if (visible_ && redrawEnabled_ && parent_) parent_->RepaintRect(rect_);
+}
+
 HWND MWnd::ParentWindow() const { return parent_ ? parent_->HostWindow() : nullptr; }
 
 bool MWnd::Contains(int x, int y) const {

@@ -170,4 +170,27 @@ TEST_F(MainWindowTest, SpaceStartsAndStopsAndDigitsJumpOnlyWhilePlaying) {
     EXPECT_FALSE(panel().PlayButton().IsOn());
 }
 
+TEST_F(MainWindowTest, TheLampIsPaintedAtOnceAndARepaintErasesBetweenTheControls) {
+    auto pixel = [](int x, int y) {
+        HDC dc = GetDC(hwnd());
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(hwnd(), dc);
+        return colour;
+    };
+    // Pixels can be read only where the window is on the screen.
+    SetWindowPos(hwnd(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+    const ColorScheme& scheme = panel().Scheme();
+    const int lampX = ColumnX(3) + 13, lampY = 5;  // inside column 3's lamp, clear of its number
+    // No message is handled in between: nothing but the lamp's own change paints.
+    panel().Column(3).SetLamp(true);
+    EXPECT_EQ(pixel(lampX, lampY), scheme.background);
+    panel().Column(3).SetLamp(false);
+    EXPECT_EQ(pixel(lampX, lampY), scheme.highlight2);
+
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(pixel(84, 142), scheme.btnFace) << "the window's own background between measure buttons 1 and 2";
+    EXPECT_EQ(pixel(lampX, lampY), scheme.highlight2);
+}
+
 }  // namespace
