@@ -16,14 +16,17 @@ MonoBitmap::MonoBitmap() : keepLoaded_(RunningOnNt()) {}
 MonoBitmap::MonoBitmap(bool keepLoaded) : keepLoaded_(keepLoaded) {}
 
 MonoBitmap::~MonoBitmap() {
-    if (bitmap_) DeleteObject(bitmap_);
+    if (bitmap_ && ownsBitmap_) DeleteObject(bitmap_);
 }
 
 void MonoBitmap::Load(const std::string& name) {
     name_ = name;
     if (!keepLoaded_) return;
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = LoadFromResources();
+    if (bitmap_ && ownsBitmap_) DeleteObject(bitmap_);
+    // A held picture is the one loaded for every picture of its name.
+    bitmap_ = SharedResourceBitmap(name_.c_str());
+    ownsBitmap_ = !bitmap_;
+    if (!bitmap_) bitmap_ = CreateBitmap(0, 0, 1, 1, nullptr);
 }
 
 HBITMAP MonoBitmap::LoadFromResources() const {
