@@ -129,9 +129,7 @@ void MainWindow::ResetFocus() {
 bool MainWindow::HandleMeasureKey(int index) {
     // Digits typed into a text field stay text.
     if (!sequencer_.IsRunning() || GetFocus() != FocusHolder()) return false;
-    setup_.playMeasure = static_cast<int16_t>(index);
-    setup_.repeatCounter = 0;
-    panel_->Strip().SetPlaying(index);
+    sequencer_.OnMeasureKey(index);
     return true;
 }
 
@@ -156,7 +154,14 @@ bool MainWindow::PreTranslateMessage(MSG* msg) {
 
 LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // The transport's messages come first; it never swallows one.
-    if (panel_) sequencer_.HandleTransportMessage(message, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
+    if (panel_) {
+        collectingRepaints_ = true;
+        sequencer_.HandleTransportMessage(message, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
+        collectingRepaints_ = false;
+        const RECT pending = pendingRepaint_;
+        pendingRepaint_ = RECT{0, 0, 0, 0};
+        PaintAtOnce(pending);
+    }
     LRESULT result = 0;
     if (ReflectFieldMessage(message, wParam, lParam, &result)) return result;
 
@@ -174,6 +179,12 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_ERASEBKGND:
+        // Within WM_PAINT the erase goes into the paint buffer; one outside it
+        // also paints the window, and the buffer follows at the next paint.
+        erasePending_ = true;
+        if (painting_) return TRUE;
+        break;
     case WM_QUERYDRAGICON:
         return reinterpret_cast<LRESULT>(icon_);
     case WM_CTLCOLORDLG:
@@ -221,9 +232,15 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnPaint() {
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(Handle(), update, FALSE);
     PAINTSTRUCT paint;
+    painting_ = true;
     HDC dc = BeginPaint(Handle(), &paint);
+    painting_ = false;
     if (IsIconic(Handle())) {
+        if (erasePending_) Default(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        erasePending_ = false;
         SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         RECT client;
         GetClientRect(Handle(), &client);
@@ -231,9 +248,50 @@ void MainWindow::OnPaint() {
         const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
         DrawIcon(dc, x, y, icon_);
     } else {
-        ControlRegistry::PaintControls(dc, this);
+        RECT client;
+        GetClientRect(Handle(), &client);
+        HDC target = paintBuffer_.Begin(update, client.right, client.bottom);
+        if (!target) target = dc;
+        // The dialog's own erase (its background brush), into the buffer.
+        if (erasePending_) Default(WM_ERASEBKGND, reinterpret_cast<WPARAM>(target), 0);
+        erasePending_ = false;
+        ControlRegistry::PaintControls(target, this);
+        if (target != dc) paintBuffer_.End(dc, update);
     }
     EndPaint(Handle(), &paint);
+    DeleteObject(update);
+}
+
+void MainWindow::RepaintRect(const RECT& rect) {
+    // The lamps move two at a time: what the transport changes in one message
+    // is painted together when it is done with it.
+    if (collectingRepaints_) {
+        UnionRect(&pendingRepaint_, &pendingRepaint_, &rect);
+        return;
+    }
+    PaintAtOnce(rect);
+}
+
+void MainWindow::PaintAtOnce(const RECT& rect) {
+    if (IsRectEmpty(&rect)) return;
+    RECT client;
+    GetClientRect(Handle(), &client);
+    HRGN region = CreateRectRgnIndirect(&rect);
+    HDC target = painting_ || !IsWindowVisible(Handle()) || IsIconic(Handle())
+                     ? nullptr
+                     : paintBuffer_.Begin(region, client.right, client.bottom);
+    if (!target) {
+        DeleteObject(region);
+        ControlHost::RepaintRect(rect);
+        return;
+    }
+    ControlRegistry::PaintControls(target, this);
+    // Nothing is invalidated, so the text fields will not paint over what is
+    // copied here: it must not reach them.
+    HDC dc = GetDCEx(Handle(), nullptr, DCX_CACHE | DCX_CLIPCHILDREN);
+    paintBuffer_.End(dc, region);
+    ReleaseDC(Handle(), dc);
+    DeleteObject(region);
 }
 
 void MainWindow::OnGetMinMaxInfo(MINMAXINFO* info) {

@@ -10,6 +10,7 @@
 #include "app/menu_commands.h"
 #include "audio/sound_engine.h"
 #include "controls/control_host.h"
+#include "controls/paint_buffer.h"
 #include "editing/edit_controller.h"
 #include "files/sound_library.h"
 #include "model/setup_file.h"
@@ -53,6 +54,8 @@ public:
     // ControlHost.
     HWND HostWindow() const override { return Handle(); }
     void OnControlEvent(int event, int x, int y, int id) override;
+    // Paints through the paint buffer at once (the step lamp as it moves).
+    void RepaintRect(const RECT& rect) override;
 
     MainPanel* Panel() { return panel_; }
     Setup& GetSetup() { return setup_; }
@@ -78,6 +81,7 @@ private:
     void OnGetMinMaxInfo(MINMAXINFO* info);
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
     void OnPaint();
+    void PaintAtOnce(const RECT& rect);
     void OnClose();
     void ReplaceBackgroundBrush(COLORREF colour);
     void OnDropFiles(HDROP drop);
@@ -103,4 +107,11 @@ private:
     MenuCommands commands_{*this};
     SaveQuestion saveQuestion_ = nullptr;
     FileQuestion fileQuestion_ = nullptr;
+    // The controls are painted off the screen first; the erase the window
+    // asks for goes into the same buffer.
+    PaintBuffer paintBuffer_;
+    bool painting_ = false;
+    bool erasePending_ = false;
+    bool collectingRepaints_ = false;
+    RECT pendingRepaint_ = {0, 0, 0, 0};
 };

@@ -33,7 +33,7 @@ void MButton::SetColors4(COLORREF foreground, COLORREF background, COLORREF pres
     MWnd::SetColors(foreground, background);
 }
 
-void MButton::SetCursorResource(const std::string& name) { cursor_ = LoadCursorA(ResourceModule(), name.c_str()); }
+void MButton::SetCursorResource(const std::string& name) { cursor_ = ResourceCursor(name.c_str()); }
 
 void MButton::Draw(HDC dc) {
     if (!visible_ || !RectVisible(dc, &rect_)) return;

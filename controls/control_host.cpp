@@ -2,6 +2,10 @@
 
 #include "controls/control_events.h"
 
+void ControlHost::RepaintRect(const RECT& rect) {
+    if (HWND window = HostWindow()) InvalidateRect(window, &rect, FALSE);
+}
+
 bool MouseMessageToEvent(UINT message, LPARAM lParam, int* event, int* x, int* y) {
     switch (message) {
     case WM_LBUTTONDOWN:

@@ -17,6 +17,10 @@ public:
     // event is a ControlEvent; id is 0 for the host's own mouse messages and
     // the field's id for events from a dial's text field.
     virtual void OnControlEvent(int event, int x, int y, int id) = 0;
+    // Has a rectangle of the window painted with its controls: by default at
+    // the next WM_PAINT (the rectangle is invalidated); a host that can paint
+    // at once does so.
+    virtual void RepaintRect(const RECT& rect);
 };
 
 // The control event of a mouse message and its client coordinates (signed,

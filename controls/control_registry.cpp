@@ -29,9 +29,21 @@ MButton* MouseControl(MWnd* control, const ControlHost* parentWindow) {
 void Register(MWnd* control) { Entries().push_back(control); }
 
 void PaintControls(HDC dc, const ControlHost* parentWindow) {
+    // A control wholly outside the area being painted would find its rectangle
+    // not visible and draw nothing: it is passed over without the call.
+    RECT box;
+    const int clip = GetClipBox(dc, &box);
+    if (clip == NULLREGION) return;
     const std::vector<MWnd*>& entries = Entries();
     for (size_t i = entries.size(); i-- > 0;) {
-        if (entries[i]->Parent() == parentWindow) entries[i]->Draw(dc);
+        MWnd* control = entries[i];
+        if (control->Parent() != parentWindow) continue;
+        if (clip != ERROR) {
+            const RECT& rect = control->Rect();
+            if (rect.right <= box.left || rect.left >= box.right || rect.bottom <= box.top || rect.top >= box.bottom)
+                continue;
+        }
+        control->Draw(dc);
     }
 }
 

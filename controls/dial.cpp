@@ -106,7 +106,7 @@ void MDial::SetColors7(COLORREF arrowForeground, COLORREF arrowBackground, COLOR
 
 void MDial::SetValue(int v) {
     SetValueKeepText(v);
-    if (field_.Handle()) field_.SetText(FormatInt(ShownFromValue(value_, displayOffset_)));
+    field_.SetText(FormatInt(ShownFromValue(value_, displayOffset_)));
 }
 
 void MDial::SetValueKeepText(int v) {

@@ -26,8 +26,11 @@ void MEdit::Create(int id, ControlHost* parent, COLORREF textColour, COLORREF ba
     backColour_ = backColour ? backColour : GetSysColor(COLOR_BTNFACE);
     rect_ = {x, y, x + width, y + height};
 
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ES_NOHIDESEL;
-    if (width >= 1 && height >= 1) style |= WS_TABSTOP;
+    cursor_ = ResourceCursor("TEXTCUR");
+    // Dials without a visible field have one of no size, which holds their
+    // value as text; a window for it would only cost time at start-up.
+    if (width < 1 || height < 1) return;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ES_NOHIDESEL | WS_TABSTOP;
     if (alignment == "right") {
         style |= ES_RIGHT;
     } else if (alignment == "center") {
@@ -42,7 +45,6 @@ void MEdit::Create(int id, ControlHost* parent, COLORREF textColour, COLORREF ba
             SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FieldProc)));
     }
     SetFont("Arial", 70);
-    cursor_ = LoadCursorA(ResourceModule(), "TEXTCUR");
 }
 
 void MEdit::SetColors(COLORREF textColour, COLORREF backColour) {
@@ -58,13 +60,18 @@ void MEdit::SetColors(COLORREF textColour, COLORREF backColour) {
 void MEdit::SetFont(const std::string& faceName, int tenthsOfPoint) {
     HFONT previous = font_;
     font_ = CreatePointFont(tenthsOfPoint, faceName.c_str());
+    foreignFont_ = nullptr;
     if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     if (previous) DeleteObject(previous);
     fontIsForeign_ = false;
 }
 
 void MEdit::SetFontObject(HFONT font) {
+    // Every colour change hands the same shared font again: the field then
+    // has it already, and measuring it anew costs each field a repaint.
+    if (fontIsForeign_ && font == foreignFont_) return;
     fontIsForeign_ = true;
+    foreignFont_ = font;
     if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (font_) DeleteObject(font_);
     font_ = nullptr;
@@ -77,13 +84,16 @@ void MEdit::SetBrush(HBRUSH brush) {
 }
 
 void MEdit::SetText(const std::string& text) {
-    if (!window_) return;
+    if (!window_) {
+        windowlessText_ = text;
+        return;
+    }
     SetWindowTextA(window_, text.c_str());
     SendMessageA(window_, EM_SETMODIFY, FALSE, 0);
 }
 
 std::string MEdit::GetText() const {
-    if (!window_) return std::string();
+    if (!window_) return windowlessText_;
     std::vector<char> buffer(static_cast<size_t>(GetWindowTextLengthA(window_)) + 1);
     const int length = GetWindowTextA(window_, buffer.data(), static_cast<int>(buffer.size()));
     return std::string(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));

@@ -18,7 +18,8 @@ public:
 
     // A textColour or backColour of 0 stands for the system's default (so
     // black cannot be chosen here). alignment "right" or "center"; any other
-    // text aligns left. A field without width or height is no tab stop.
+    // text aligns left. A field without width or height gets no window: it
+    // could never be seen, clicked or tabbed to, and only holds its text.
     void Create(int id, ControlHost* parent, COLORREF textColour, COLORREF backColour, int x, int y, int width,
                 int height, const std::string& alignment);
     // The brush is remade unless it is a shared one.
@@ -35,6 +36,7 @@ public:
     // The rectangle given at creation, whatever happened to the window since.
     RECT GetRect() const { return rect_; }
 
+    // Null for a field without width or height.
     HWND Handle() const { return window_; }
     int Id() const { return id_; }
     ControlHost* Parent() const { return parent_; }
@@ -68,11 +70,13 @@ protected:
     HCURSOR cursor_ = nullptr;
     bool brushIsForeign_ = false;
     bool fontIsForeign_ = false;
+    HFONT foreignFont_ = nullptr;  // the shared font last handed to the field
 
 private:
     static LRESULT CALLBACK FieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
+    std::string windowlessText_;  // the text of a field without a window
     WNDPROC editProc_ = nullptr;
 };
 

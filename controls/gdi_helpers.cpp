@@ -1,12 +1,12 @@
 #include "controls/gdi_helpers.h"
 
+#include "controls/paint_cache.h"
+
 #include <cstdlib>
 #include <cstring>
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
+    if (HBRUSH brush = PaintCache::SolidBrush(colour)) FillRect(dc, &rect, brush);
 }
 
 void ExcludeRect(HDC dc, const RECT& rect) { ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom); }

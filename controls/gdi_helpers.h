@@ -5,7 +5,7 @@
 
 #include <string>
 
-// Fills a rectangle with a solid colour through a brush made for the call.
+// Fills a rectangle with a solid colour (through the paint cache's brush).
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
 
 // Removes a rectangle from the DC's clipping region, so nothing painted later

@@ -1,5 +1,6 @@
 #include "controls/mono_bitmap.h"
 
+#include "controls/paint_cache.h"
 #include "controls/resource_module.h"
 
 namespace {
@@ -15,14 +16,17 @@ MonoBitmap::MonoBitmap() : keepLoaded_(RunningOnNt()) {}
 MonoBitmap::MonoBitmap(bool keepLoaded) : keepLoaded_(keepLoaded) {}
 
 MonoBitmap::~MonoBitmap() {
-    if (bitmap_) DeleteObject(bitmap_);
+    if (bitmap_ && ownsBitmap_) DeleteObject(bitmap_);
 }
 
 void MonoBitmap::Load(const std::string& name) {
     name_ = name;
     if (!keepLoaded_) return;
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = LoadFromResources();
+    if (bitmap_ && ownsBitmap_) DeleteObject(bitmap_);
+    // A held picture is the one loaded for every picture of its name.
+    bitmap_ = SharedResourceBitmap(name_.c_str());
+    ownsBitmap_ = !bitmap_;
+    if (!bitmap_) bitmap_ = CreateBitmap(0, 0, 1, 1, nullptr);
 }
 
 HBITMAP MonoBitmap::LoadFromResources() const {
@@ -46,6 +50,14 @@ SIZE MonoBitmap::GetSize() {
 }
 
 void MonoBitmap::Draw(HDC dc, COLORREF colourForBlack, COLORREF colourForWhite, int x, int y) {
+    if (keepLoaded_) {
+        // A held bitmap is tinted once per pair of colours and then only copied.
+        const PaintCache::TintedPicture tinted = PaintCache::Tinted(name_, bitmap_, colourForBlack, colourForWhite);
+        if (tinted.dc) {
+            BitBlt(dc, x, y, tinted.width, tinted.height, tinted.dc, 0, 0, SRCCOPY);
+            return;
+        }
+    }
     const int saved = SaveDC(dc);
     HBITMAP bitmap = Acquire();
     BITMAP info = {};

@@ -35,5 +35,6 @@ private:
 
     std::string name_;
     HBITMAP bitmap_ = nullptr;
+    bool ownsBitmap_ = false;  // the placeholder; loaded pictures are shared
     bool keepLoaded_;
 };

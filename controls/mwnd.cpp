@@ -40,16 +40,22 @@ void MWnd::Draw(HDC dc) {
     ExcludeRect(dc, rect_);
 }
 
+namespace {
+// A hidden window is painted whole when it is shown: invalidating parts of it
+// before then (hundreds of times while the panels are built) changes nothing.
+HWND WindowToInvalidate(HWND window) { return window && IsWindowVisible(window) ? window : nullptr; }
+}  // namespace
+
 void MWnd::Show() {
     if (!redrawEnabled_) return;
     visible_ = true;
-    if (HWND window = ParentWindow()) InvalidateRect(window, &rect_, FALSE);
+    if (HWND window = WindowToInvalidate(ParentWindow())) InvalidateRect(window, &rect_, FALSE);
 }
 
 void MWnd::Hide() {
     if (!redrawEnabled_) return;
     visible_ = false;
-    if (HWND window = ParentWindow()) InvalidateRect(window, &rect_, TRUE);
+    if (HWND window = WindowToInvalidate(ParentWindow())) InvalidateRect(window, &rect_, TRUE);
 }
 
 void MWnd::SetRedraw(bool enabled) { redrawEnabled_ = enabled; }
@@ -72,6 +78,10 @@ void MWnd::RepaintNow() {
     Draw(dc);
     ReleaseDC(window, dc);
     InvalidateRect(window, &rect_, FALSE);
+}
+
+void MWnd::Refresh() {
+    if (visible_ && redrawEnabled_ && parent_) parent_->RepaintRect(rect_);
 }
 
 HWND MWnd::ParentWindow() const { return parent_ ? parent_->HostWindow() : nullptr; }

@@ -47,6 +47,9 @@ public:
     // Draws at once through a DC of the host window, then invalidates the
     // rectangle too (used while the mouse holds a button).
     void RepaintNow();
+    // While visible and redraw is enabled, has the host repaint the control's
+    // rectangle, at once where the host can (ControlHost::RepaintRect).
+    void Refresh();
 
 protected:
     HWND ParentWindow() const;

@@ -1,5 +1,7 @@
 #include "files/question_box.h"
 
+#include "ui/window_helpers.h"
+
 namespace {
 INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -8,9 +10,9 @@ INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDOK: EndDialog(dialog, 1); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        case 201: EndDialog(dialog, 2); return TRUE;
+        case IDOK: EndDialogAtOnce(dialog, 1); return TRUE;
+        case IDCANCEL: EndDialogAtOnce(dialog, 0); return TRUE;
+        case 201: EndDialogAtOnce(dialog, 2); return TRUE;
         default: return FALSE;
         }
     default:

@@ -3,6 +3,7 @@
 #include "ui/window_helpers.h"
 #include "controls/gdi_helpers.h"
 #include "controls/key_state.h"
+#include "controls/paint_cache.h"
 #include "controls/system_colors.h"
 #include "controls/text_format.h"
 #include "editing/control_ids.h"
@@ -66,6 +67,8 @@ MainPanel::~MainPanel() {
 }
 
 void MainPanel::ApplyColorScheme(Colorref rgb) {
+    // The pictures and brushes of the old colours will not be drawn again.
+    PaintCache::Clear();
     scheme_.DeriveFromBase(rgb);
     // The fields keep the old brush until they are handed the new one below.
     HBRUSH oldBrush = columnBrush_;

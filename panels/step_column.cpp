@@ -141,6 +141,12 @@ void StepColumn::ApplyColorScheme(Colorref rgb) {
 }
 
 void StepColumn::SetLamp(bool on) {
+    // The lamp moves with every step: the host paints it at once where it
+    // can, not at its next WM_PAINT.
+    const bool redraw = lamp_.RedrawEnabled();
+    lamp_.SetRedraw(false);
     if (on) lamp_.SetColors(scheme_.btnFace, scheme_.background);
     else lamp_.SetColors(scheme_.highlightText, scheme_.highlight2);
+    lamp_.SetRedraw(redraw);
+    lamp_.Refresh();
 }

@@ -2,6 +2,13 @@
 
 #include <cstdlib>
 
+#include "controls/gdi_helpers.h"
+#include "controls/paint_cache.h"
+
+StepLamp::~StepLamp() {
+    if (font_) DeleteObject(font_);
+}
+
 void StepLamp::Draw(HDC dc) {
     if (!visible_ || !RectVisible(dc, &rect_)) return;
     // A point font as CreatePointFont makes it: tenths of a point at the DC's resolution.
@@ -9,21 +16,35 @@ void StepLamp::Draw(HDC dc) {
     POINT origin = {0, 0};
     DPtoLP(dc, &size, 1);
     DPtoLP(dc, &origin, 1);
-    LOGFONTA logFont = {};
-    logFont.lfHeight = -std::abs(size.y - origin.y);
-    lstrcpynA(logFont.lfFaceName, faceName_.c_str(), LF_FACESIZE);
-    HFONT font = CreateFontIndirectA(&logFont);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-
-    HBRUSH brush = CreateSolidBrush(background_);
-    FillRect(dc, &rect_, brush);
-    DeleteObject(brush);
-    SetTextColor(dc, foreground_);
-    SetBkMode(dc, TRANSPARENT);
-    RECT box = rect_;
-    DrawTextA(dc, text_.c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
+    const LONG height = -std::abs(size.y - origin.y);
+    if (!font_ || height != fontHeight_) {
+        if (font_) DeleteObject(font_);
+        LOGFONTA logFont = {};
+        logFont.lfHeight = height;
+        lstrcpynA(logFont.lfFaceName, faceName_.c_str(), LF_FACESIZE);
+        font_ = CreateFontIndirectA(&logFont);
+        fontHeight_ = height;
+    }
+    const int width = rect_.right - rect_.left, plateHeight = rect_.bottom - rect_.top;
+    auto paint = [&](HDC target, const RECT& box) {
+        HGDIOBJ oldFont = SelectObject(target, font_);
+        FillSolid(target, box, background_);
+        SetTextColor(target, foreground_);
+        SetBkMode(target, TRANSPARENT);
+        RECT text = box;
+        DrawTextA(target, text_.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(target, oldFont);
+    };
+    // The plate looks the same every time it is lit or dark: drawn once per
+    // pair of colours, then copied.
+    const std::string key = "lamp " + text_ + " " + faceName_ + " " + std::to_string(height) + " " +
+                            std::to_string(width) + "x" + std::to_string(plateHeight);
+    const PaintCache::TintedPicture plate = PaintCache::Rendered(
+        key, foreground_, background_, width, plateHeight, [&](HDC cache) { paint(cache, RECT{0, 0, width, plateHeight}); });
+    if (plate.dc) {
+        BitBlt(dc, rect_.left, rect_.top, width, plateHeight, plate.dc, 0, 0, SRCCOPY);
+    } else {
+        paint(dc, rect_);
+    }
     ExcludeClipRect(dc, rect_.left, rect_.top, rect_.right, rect_.bottom);
 }

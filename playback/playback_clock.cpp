@@ -3,6 +3,7 @@
 #include <cpuid.h>
 #include <x86intrin.h>
 
+#include "playback/counter_calibration.h"
 #include "playback/step_timing.h"
 
 namespace {
@@ -11,24 +12,22 @@ bool ProcessorHasTsc() {
     return __get_cpuid(1, &a, &b, &c, &d) && (d & (1u << 4));
 }
 
-// Busy-waits `ms` milliseconds on the performance counter; with `wait` false
-// it makes the same calls without waiting, to measure their own cost.
-void SpinOnPerformanceCounter(int ms, bool wait) {
-    LARGE_INTEGER frequency, begin, now;
-    if (!QueryPerformanceFrequency(&frequency)) return;
-    const LONGLONG target = frequency.QuadPart / 1000 * ms;
-    QueryPerformanceCounter(&begin);
-    do {
-        QueryPerformanceCounter(&now);
-    } while (wait ? now.QuadPart - begin.QuadPart < target : now.QuadPart - begin.QuadPart == target);
-}
+class ProcessorCounters : public CounterReader {
+public:
+    uint64_t ReadTsc() override { return __rdtsc(); }
+    int64_t ReadPerformanceCounter() override {
+        LARGE_INTEGER count;
+        QueryPerformanceCounter(&count);
+        return count.QuadPart;
+    }
+};
 }  // namespace
 
 PlaybackClock::PlaybackClock() {
     tscAvailable_ = ProcessorHasTsc();
     LARGE_INTEGER frequency;
     qpcFrequency_ = QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
-    ticksPerMs_ = tscAvailable_ ? CalibrateTsc() : 0;
+    ticksPerMs_ = tscAvailable_ ? CalibrateTsc(qpcFrequency_) : 0;
     if (timeGetDevCaps(&caps_, sizeof caps_) != TIMERR_NOERROR) {
         caps_.wPeriodMin = 1;
         caps_.wPeriodMax = 1000000;
@@ -42,7 +41,7 @@ PlaybackClock::~PlaybackClock() {
     timeEndPeriod(systemResolution_);
 }
 
-int32_t PlaybackClock::CalibrateTsc() {
+int32_t PlaybackClock::CalibrateTsc(int64_t counterFrequency) {
     HANDLE process = GetCurrentProcess();
     HANDLE thread = GetCurrentThread();
     const DWORD oldClass = GetPriorityClass(process);
@@ -50,21 +49,14 @@ int32_t PlaybackClock::CalibrateTsc() {
     const int oldPriority = GetThreadPriority(thread);
     if (oldPriority != THREAD_PRIORITY_ERROR_RETURN) SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
 
-    const uint64_t t0 = __rdtsc();
-    SpinOnPerformanceCounter(100, true);
-    const uint64_t t1 = __rdtsc();
-    const uint64_t t2 = __rdtsc();
-    SpinOnPerformanceCounter(100, false);
-    const uint64_t t3 = __rdtsc();
+    ProcessorCounters counters;
+    const int64_t rate = MeasureTscTicksPerMs(counters, counterFrequency);
 
     if (oldPriority != THREAD_PRIORITY_ERROR_RETURN) SetThreadPriority(thread, oldPriority);
     if (oldClass) SetPriorityClass(process, oldClass);
-
-    const int64_t rate = (static_cast<int64_t>(t1 - t0) - static_cast<int64_t>(t3 - t2)) / 100;
-    const int64_t rounded = RoundRateToWholeMhz(rate);
     // A rate that cannot be a counter's (none measured, or beyond 32 bits)
     // leaves the time-stamp counter unused: NowMs falls back.
-    return rounded > 0 && rounded <= INT32_MAX ? static_cast<int32_t>(rounded) : 0;
+    return rate > 0 && rate <= INT32_MAX ? static_cast<int32_t>(rate) : 0;
 }
 
 void PlaybackClock::ConfigureTimer(uint32_t periodMs, TickListener* listener) {

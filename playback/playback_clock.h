@@ -1,6 +1,7 @@
 // The playback clock: a millisecond reading from the processor's time-stamp
-// counter (calibrated once against the performance counter) or from the
-// performance counter itself, and a 1 ms multimedia periodic timer.
+// counter (its rate measured once, at construction, against the performance
+// counter) or from the performance counter itself, and a 1 ms multimedia
+// periodic timer.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
@@ -30,7 +31,7 @@ public:
     bool TimerActive() const { return timerActive_; }
 
 private:
-    static int32_t CalibrateTsc();
+    static int32_t CalibrateTsc(int64_t counterFrequency);
     static void CALLBACK TimerProc(UINT id, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);
 
     int32_t timerStartTime_ = 0;

@@ -9,7 +9,15 @@ constexpr double kIndicatorTempoScale = 0.0006666666666666666;  // 1 / 1500
 constexpr int kLastMeasure = Setup::kPlayableMeasures - 1;
 constexpr int kLastStep = Setup::kStepsPerMeasure - 1;
 
+// Tags of runs and jumps: small enough to travel in a message parameter on
+// every target, and in a jump request beside the measure and a flag.
+constexpr uint32_t kTagMask = 0x07FFFFFF;
+constexpr int32_t kJumpMeasureBits = 0x7;
+constexpr int32_t kJumpRestartsCount = 0x8;
+constexpr int kJumpTagShift = 4;
+
 int ClampInt(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+uint32_t NextTag(uint32_t tag) { return (tag + 1) & kTagMask; }
 }  // namespace
 
 Sequencer::~Sequencer() {
@@ -43,12 +51,18 @@ void Sequencer::StartPlayback() {
         tickGate_.WaitUntilClear();
     }
     tempoChangePending_.store(0);
+    jumpRequest_.store(-1);  // a jump asked for in an earlier run is void
+    markSerial_ = NextTag(markSerial_);
+    runTag_.store(markSerial_);
+    markTag_ = markSerial_;
     BeginTimingRun(StepIntervalMs(setup_->tempo));
     running_.store(1);
     setup_->playMeasure = setup_->editMeasure.Load();
+    // The first step counts the first pass, so every measure plays exactly its
+    // passes, whatever the last run left here and however few steps it has.
+    setup_->repeatCounter = 0;
     AdvanceStep();
-    host_->Post(UM_MEASURE_STATE, setup_->editMeasure, setup_->playMeasure);
-    setup_->repeatCounter = 1;  // one pass begun, whatever the first step counted
+    host_->Post(UM_MEASURE_STATE, setup_->editMeasure, static_cast<intptr_t>(markSerial_));
     display_->SetPlayButton(true);
     // Started last, so the timer thread never runs beside the part above.
     clock_->StartTimer();
@@ -61,6 +75,7 @@ void Sequencer::StopPlayback() {
     // position is reset under it.
     tickGate_.WaitUntilClear();
     ApplyClockSourceRequest();
+    jumpRequest_.store(-1);
     if (setup_->polyphonic == 0) sound_->KillAllSound();
     setup_->stepIndex = 0;
     UpdateStepIndicator(false);
@@ -84,6 +99,7 @@ void Sequencer::OnTimerTick() {
     TriggerGate::Use use(tickGate_);
     if (!running_.load()) return;
     ApplyClockSourceRequest();
+    ApplyJumpRequest();
 
     const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs()) - startTime_;
     const double interval = interval_;
@@ -125,10 +141,10 @@ void Sequencer::AdvanceStep() {
         lastMeasure_ = static_cast<int16_t>(m);
         lastStep_ = static_cast<int16_t>(s);
     }
-    host_->Post(UM_STEP_SOUNDED, 0, 0);
+    host_->Post(UM_STEP_SOUNDED, static_cast<intptr_t>(runTag_.load(std::memory_order_relaxed)), 0);
     if (s == 0) {
         setup_->repeatCounter += 1;
-        host_->Post(UM_MEASURE_STATE, m, 0);
+        host_->Post(UM_MEASURE_STATE, m, static_cast<intptr_t>(markTag_.Load()));
     }
     // The position is stored once, so the interface thread never reads a
     // step beyond the pass.
@@ -153,10 +169,33 @@ void Sequencer::OnTempoChanged() {
 void Sequencer::OnMeasureSelected(int index) {
     if (!running_.load()) return;
     if (host_->IsCtrlDown()) return;  // Ctrl: only the editor changes
-    const int16_t edited = setup_->editMeasure;
-    if (edited != setup_->playMeasure) setup_->repeatCounter = 0;
-    setup_->playMeasure = edited;
+    RequestJump(setup_->editMeasure, false);
     display_->SetPlayingMeasure(index);
+}
+
+void Sequencer::OnMeasureKey(int index) {
+    if (!running_.load()) return;
+    RequestJump(index, true);
+    display_->SetPlayingMeasure(index);
+}
+
+void Sequencer::RequestJump(int measure, bool restartCount) {
+    markSerial_ = NextTag(markSerial_);
+    // A request the timer has not taken yet is replaced; had it been taken,
+    // the measure would have changed, and its count restarted with it.
+    const bool replaced = jumpRequest_.exchange(-1) >= 0;
+    const int32_t flags = (restartCount || replaced) ? kJumpRestartsCount : 0;
+    jumpRequest_.store((ClampInt(measure, 0, kLastMeasure) & kJumpMeasureBits) | flags |
+                       static_cast<int32_t>(markSerial_ << kJumpTagShift));
+}
+
+void Sequencer::ApplyJumpRequest() {
+    const int32_t request = jumpRequest_.exchange(-1);
+    if (request < 0) return;
+    const int16_t measure = static_cast<int16_t>(request & kJumpMeasureBits);
+    if ((request & kJumpRestartsCount) || measure != setup_->playMeasure) setup_->repeatCounter = 0;
+    setup_->playMeasure = measure;
+    markTag_ = static_cast<uint32_t>(request) >> kJumpTagShift;
 }
 
 void Sequencer::OnMuteToggled(bool soundOn) {
@@ -187,10 +226,15 @@ void Sequencer::ApplyClockSourceRequest() {
 void Sequencer::HandleTransportMessage(unsigned message, intptr_t wParam, intptr_t lParam) {
     switch (message) {
     case UM_MEASURE_STATE:
-        display_->SetPlayingMeasure(lParam == -1 ? -1 : static_cast<int>(wParam));
+        if (lParam == -1) display_->SetPlayingMeasure(-1);
+        // Only the latest start or jump marks a measure: one queued before a
+        // jump would move the mark back.
+        else if (running_.load() && static_cast<uint32_t>(lParam) == markSerial_)
+            display_->SetPlayingMeasure(ClampInt(static_cast<int>(wParam), 0, kLastMeasure));
         break;
     case UM_STEP_SOUNDED:
-        UpdateStepIndicator(true);
+        // A step of a run that has ended lights nothing.
+        if (running_.load() && static_cast<uint32_t>(wParam) == runTag_.load()) UpdateStepIndicator(true);
         break;
     case UM_START_TRANSPORT:
         if (!running_.load()) StartPlayback();

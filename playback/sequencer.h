@@ -7,7 +7,15 @@
 // thread never waits: shared values are single atomic fields. The periodic
 // timer is started only after the interface thread has finished its part of a
 // start, and StopPlayback waits (briefly) until a tick in progress has left,
-// so the two threads never advance the position at the same time.
+// so the two threads never advance the position at the same time. While the
+// timer runs, only its thread writes the play position (stepIndex,
+// playMeasure, repeatCounter): the interface thread hands over a measure jump
+// or a clock-source switch as a request that the next tick takes.
+//
+// Messages carry the run or the jump they belong to (UM_STEP_SOUNDED in
+// wParam, UM_MEASURE_STATE in lParam, which stays -1 for a stop), so one that
+// was queued before a stop, a restart or a jump changes nothing when it
+// arrives after it.
 #pragma once
 
 #include <atomic>
@@ -41,8 +49,12 @@ public:
 
     // After the tempo changed during playback: taken over at the next due step.
     void OnTempoChanged();
-    // After a measure button set editMeasure during playback.
+    // After a measure button set editMeasure during playback: playback moves
+    // there too, unless Ctrl is down.
     void OnMeasureSelected(int index);
+    // A measure key (1 to 8) during playback: playback moves to that measure
+    // and begins counting its passes afresh; the editor stays where it is.
+    void OnMeasureKey(int index);
     // The mute button: pressed means sound on.
     void OnMuteToggled(bool soundOn);
     // Chooses the clock source; during playback the run goes on, on the same grid.
@@ -58,6 +70,8 @@ public:
 private:
     void BeginTimingRun(double intervalMs);
     void ApplyClockSourceRequest();
+    void RequestJump(int measure, bool restartCount);
+    void ApplyJumpRequest();
 
     Setup* setup_ = nullptr;
     TransportDisplay* display_ = nullptr;
@@ -74,6 +88,16 @@ private:
     Relaxed<int64_t> stepCount_{0};
     // -1 none; otherwise 0 or 1: the clock source to switch to at the next tick.
     std::atomic<int> clockSourceRequest_{-1};
+    // -1 none; otherwise a measure jump for the next tick (see RequestJump).
+    std::atomic<int32_t> jumpRequest_{-1};
+    // Counts starts and jumps; the interface thread's own. A message of the
+    // playing mark counts only if it carries the latest value.
+    uint32_t markSerial_ = 0;
+    // The value of markSerial_ at the start of the run: UM_STEP_SOUNDED's tag.
+    std::atomic<uint32_t> runTag_{0};
+    // The start or jump whose measure the timer thread plays: the tag of the
+    // UM_MEASURE_STATE it posts. Set at start, then by the timer thread only.
+    Relaxed<uint32_t> markTag_{0};
     TriggerGate tickGate_;
 
     Relaxed<int16_t> lastMeasure_{0};

@@ -1,4 +1,4 @@
-// The arithmetic of playback time: step lengths and the clock's calibration.
+// The arithmetic of playback time: step lengths and where a reading comes from.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,6 @@ double StepIntervalMs(double tempo);
 
 // Whether a step length can drive playback: positive and finite.
 bool IsUsableInterval(double intervalMs);
-
-// Brings a measured time-stamp-counter rate (ticks per millisecond) to whole
-// megahertz: three times x = x * 0.1f, rounded up only when the fraction is
-// above one half; then times 1000. 2,394,871 and 2,394,500 give 2,395,000.
-int64_t RoundRateToWholeMhz(int64_t ticksPerMs);
 
 // Where a millisecond reading comes from. The time-stamp counter needs a
 // calibrated rate and the performance counter a frequency of at least 1000

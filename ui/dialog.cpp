@@ -1,5 +1,7 @@
 #include "ui/dialog.h"
 
+#include "ui/window_helpers.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -67,7 +69,10 @@ INT_PTR Dialog::DoModal() {
         EnableWindow(parent_, TRUE);
         SetActiveWindow(parent_);
     }
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd_) {
+        LeaveScreenAtOnce(hwnd_);
+        DestroyWindow(hwnd_);
+    }
     hwnd_ = nullptr;
     return result_;
 }

@@ -19,3 +19,13 @@ void CenterWindow(HWND window) {
     const int y = work.top + ((work.bottom - work.top) - height) / 2;
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void LeaveScreenAtOnce(HWND window) {
+    // No more painting: the window's visible style goes, the window stays.
+    if (window) SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+}
+
+void EndDialogAtOnce(HWND dialog, INT_PTR result) {
+    LeaveScreenAtOnce(dialog);
+    EndDialog(dialog, result);
+}

@@ -110,12 +110,21 @@ void MeasureRepaint(HWND hwnd) {
 
 void MeasureStepSounded(HWND hwnd) {
     Setup& setup = window->GetSetup();
+    Sequencer& sequencer = window->GetSequencer();
+    // The lamp follows only the steps of a run that plays: start one, keep
+    // the tag its first step's message carries, and stop its timer so that
+    // only this loop moves the position.
+    sequencer.StartPlayback();
+    sequencer.Clock()->StopTimer();
+    MSG first = {};
+    PeekMessageA(&first, hwnd, UM_STEP_SOUNDED, UM_STEP_SOUNDED, PM_REMOVE);
+    Pump();
     std::vector<double> handled, withPaint;
     for (int i = 0; i < 1020; ++i) {
         // As the timer thread leaves it: the position already past the step sounded.
         setup.stepIndex = static_cast<int16_t>((i + 1) % setup.stepsPerMeasure);
         const int64_t before = Now();
-        SendMessageA(hwnd, UM_STEP_SOUNDED, 0, 0);
+        SendMessageA(hwnd, UM_STEP_SOUNDED, first.wParam, 0);
         const int64_t sent = Now();
         UpdateWindow(hwnd);
         const int64_t painted = Now();
@@ -124,6 +133,7 @@ void MeasureStepSounded(HWND hwnd) {
             withPaint.push_back(Micros(painted - before));
         }
     }
+    sequencer.StopPlayback();
     Pump();
     std::printf("One UM_STEP_SOUNDED at %.0f BPM (lamp moves on every message), sent through the window "
                 "procedure:\n", setup.tempo.Load());

@@ -4,6 +4,9 @@
 #include "resources/resource.h"
 #include "tests/app/window_fixture.h"
 
+#include "files/question_box.h"
+#include "resources/resource.h"
+
 namespace {
 
 using MainWindowTest = WindowFixture;
@@ -218,8 +221,10 @@ TEST_F(MainWindowTest, SpaceStartsAndStopsAndDigitsJumpOnlyWhilePlaying) {
     }
     window->ResetFocus();
     Key('5');
-    EXPECT_EQ(setup().playMeasure, 4);
     EXPECT_EQ(panel().Strip().GetPlaying(), 4);
+    // The timer thread takes the jump over at its next tick.
+    for (int i = 0; i < 5000 && setup().playMeasure != 4; ++i) Sleep(1);
+    EXPECT_EQ(setup().playMeasure, 4);
     // With a text field focused the digit stays text.
     SetFocus(panel().Column(1).PitchDial().Field().Handle());
     Key('2');
@@ -227,6 +232,102 @@ TEST_F(MainWindowTest, SpaceStartsAndStopsAndDigitsJumpOnlyWhilePlaying) {
     Key(VK_SPACE);
     EXPECT_FALSE(window->GetSequencer().IsRunning());
     EXPECT_FALSE(panel().PlayButton().IsOn());
+}
+
+TEST_F(MainWindowTest, TheLampIsPaintedAtOnceAndARepaintErasesBetweenTheControls) {
+    auto pixel = [](int x, int y) {
+        HDC dc = GetDC(hwnd());
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(hwnd(), dc);
+        return colour;
+    };
+    // Pixels can be read only where the window is on the screen.
+    SetWindowPos(hwnd(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+    const ColorScheme& scheme = panel().Scheme();
+    const int lampX = ColumnX(3) + 13, lampY = 5;  // inside column 3's lamp, clear of its number
+    // No message is handled in between: nothing but the lamp's own change paints.
+    panel().Column(3).SetLamp(true);
+    EXPECT_EQ(pixel(lampX, lampY), scheme.background);
+    panel().Column(3).SetLamp(false);
+    EXPECT_EQ(pixel(lampX, lampY), scheme.highlight2);
+
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(pixel(84, 142), scheme.btnFace) << "the window's own background between measure buttons 1 and 2";
+    EXPECT_EQ(pixel(lampX, lampY), scheme.highlight2);
+}
+
+// What the windows of this thread are sent, in order.
+struct Sent {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    UINT positionFlags;
+    bool wasVisible;
+};
+std::vector<Sent> sent;
+LRESULT CALLBACK RecordSent(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        const UINT flags = m->message == WM_WINDOWPOSCHANGING ? reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags : 0;
+        sent.push_back({m->hwnd, m->message, m->wParam, flags, IsWindowVisible(m->hwnd) != FALSE});
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Whether `window` was destroyed, and hidden while it still showed before that.
+std::pair<bool, bool> DestroyedAndHiddenFirst(HWND window) {
+    bool destroyed = false, hidden = false;
+    for (const Sent& s : sent) {
+        if (s.window != window || destroyed) continue;
+        if (s.message == WM_DESTROY) destroyed = true;
+        if (s.wasVisible && ((s.message == WM_WINDOWPOSCHANGING && (s.positionFlags & SWP_HIDEWINDOW)) ||
+                             (s.message == WM_SHOWWINDOW && !s.wParam)))
+            hidden = true;
+    }
+    return {destroyed, hidden};
+}
+
+Dialog* endingDialog = nullptr;
+HWND questionOwner = nullptr;
+HWND answeredBox = nullptr;
+void CALLBACK EndFromItsLoop(HWND, UINT, UINT_PTR, DWORD) {
+    if (endingDialog && endingDialog->Handle()) endingDialog->EndDialog(IDCANCEL);
+}
+void CALLBACK AnswerDontSave(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = GetActiveWindow();
+    if (box && box != questionOwner && !answeredBox) {
+        answeredBox = box;
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(201, BN_CLICKED), 0);
+    }
+}
+
+TEST_F(MainWindowTest, EndedDialogsLeaveTheScreenWithoutBeingHiddenFirst) {
+    // Hiding a window first waits for the window manager to confirm; under
+    // Wine without one, the window stays two seconds, frozen, before it goes.
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordSent, nullptr, GetCurrentThreadId());
+    sent.clear();
+    Dialog modal(IDD_ABOUT_BOX, hwnd());
+    endingDialog = &modal;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, EndFromItsLoop);
+    modal.DoModal();
+    KillTimer(nullptr, timer);
+    endingDialog = nullptr;
+    HWND ended = nullptr;
+    for (const Sent& s : sent)
+        if (s.message == WM_INITDIALOG) ended = s.window;
+    ASSERT_NE(ended, nullptr);
+    EXPECT_EQ(DestroyedAndHiddenFirst(ended), std::make_pair(true, false)) << "a dialog run by the program";
+
+    // The save question, answered Don't Save.
+    timer = SetTimer(nullptr, 0, 50, AnswerDontSave);
+    answeredBox = nullptr;
+    questionOwner = hwnd();
+    EXPECT_EQ(AskQuestion(hwnd(), "SAVECHANGESDLG", "Save changes?"), 2);
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(answeredBox, nullptr);
+    EXPECT_EQ(DestroyedAndHiddenFirst(answeredBox), std::make_pair(true, false)) << "the save question";
 }
 
 }  // namespace

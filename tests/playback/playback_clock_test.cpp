@@ -12,11 +12,10 @@ struct CountingListener : TickListener {
     void OnTimerTick() override { ticks.fetch_add(1); }
 };
 
-TEST(PlaybackClock, CalibratesToWholeMegahertzAndBothSourcesKeepTime) {
+TEST(PlaybackClock, CalibratesAndBothSourcesKeepTime) {
     PlaybackClock clock;
     if (clock.TscAvailable()) {
         EXPECT_GT(clock.TicksPerMs(), 100000) << "a processor of at least 100 MHz";
-        EXPECT_EQ(clock.TicksPerMs() % 1000, 0);
     }
     EXPECT_GE(clock.SystemResolution(), 1u);
 

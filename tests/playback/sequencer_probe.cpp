@@ -11,7 +11,11 @@
 // costs the same in each. Output lines:
 //   CLOCK source ticksPerMs period resolution
 //   START ms | TRIGGER index ms | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
+//   COUNTERS tsc qpc qpcFrequency (both counters read together, at the start
+//   and at the end of playing: the time-stamp counter's true rate over the run)
 #include <windows.h>
+
+#include <x86intrin.h>
 
 #include <cstdio>
 #include <memory>
@@ -85,6 +89,16 @@ double ProcessCpuMs() {
 }
 
 void PrintNote(const char* text) { std::printf("NOTE %s\n", text); }
+
+void PrintCounters() {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceFrequency(&frequency);
+    const unsigned long long before = __rdtsc();
+    QueryPerformanceCounter(&count);
+    const unsigned long long after = __rdtsc();
+    std::printf("COUNTERS %llu %lld %lld\n", before + (after - before) / 2, static_cast<long long>(count.QuadPart),
+                static_cast<long long>(frequency.QuadPart));
+}
 
 // The bare timer: one callback a millisecond compares the clock with the grid.
 struct Baseline : TickListener {
@@ -174,11 +188,13 @@ int main(int argc, char** argv) {
 
     PumpFor(1500);  // let the audio stream settle before the first step
     const double cpuBefore = ProcessCpuMs();
+    PrintCounters();
     std::printf("START %lld\n", static_cast<long long>(sequencer.Clock()->NowMs()));
     std::fflush(stdout);
     sequencer.StartPlayback();
     PumpFor(static_cast<DWORD>(seconds * 1000));
     sequencer.StopPlayback();
+    PrintCounters();
     std::printf("STOPPING\n");
     std::fflush(stdout);
     const int64_t stopped = sequencer.Clock()->NowMs();

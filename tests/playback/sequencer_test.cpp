@@ -26,6 +26,20 @@ protected:
         for (const auto& e : recorder->Only("trigger")) out.push_back(e.time - start);
         return out;
     }
+    // The interface thread handles what is queued for it.
+    void Deliver() {
+        for (const auto& p : recorder->TakeQueue()) sequencer.HandleTransportMessage(p.message, p.wParam, p.lParam);
+    }
+    std::vector<int> Marks() const {
+        std::vector<int> out;
+        for (const auto& e : recorder->Only("playing")) out.push_back(e.a);
+        return out;
+    }
+    std::vector<int> MeasuresTriggered() const {
+        std::vector<int> out;
+        for (const auto& e : recorder->Only("trigger")) out.push_back(e.a);
+        return out;
+    }
     std::vector<std::pair<int, int>> Triggered() const {
         std::vector<std::pair<int, int>> out;
         for (const auto& e : recorder->Only("trigger")) out.push_back({e.a, e.b});
@@ -38,7 +52,7 @@ protected:
     Sequencer sequencer;
 };
 
-TEST(StepTiming, IntervalsAndCalibrationRounding) {
+TEST(StepTiming, Intervals) {
     EXPECT_NEAR(StepIntervalMs(126), 119.047613, 5e-7);
     EXPECT_NEAR(StepIntervalMs(120), 124.999993, 5e-7);
     EXPECT_FALSE(IsUsableInterval(StepIntervalMs(0)));
@@ -46,10 +60,6 @@ TEST(StepTiming, IntervalsAndCalibrationRounding) {
     EXPECT_FALSE(IsUsableInterval(StepIntervalMs(std::nan(""))));
     EXPECT_FALSE(IsUsableInterval(StepIntervalMs(1e300)));  // rounds to a length of 0
     EXPECT_TRUE(IsUsableInterval(StepIntervalMs(10000000)));
-    EXPECT_EQ(RoundRateToWholeMhz(2394871), 2395000);
-    EXPECT_EQ(RoundRateToWholeMhz(2394500), 2395000);  // the constant is a little above 0.1
-    EXPECT_EQ(RoundRateToWholeMhz(2393999), 2394000);
-    EXPECT_EQ(RoundRateToWholeMhz(0), 0);
 }
 
 TEST(StepTiming, EveryClockReadingHasASourceThatCannotDivideByZero) {
@@ -68,7 +78,8 @@ TEST_F(SequencerTest, StartSoundsTheFirstStepAtOnceAndPostsInOrder) {
     ASSERT_EQ(recorder->posted.size(), 3u);
     EXPECT_EQ(recorder->posted[0].message, UM_STEP_SOUNDED);
     EXPECT_EQ(recorder->posted[1].message, UM_MEASURE_STATE);  // the pass of measure 0 begins
-    EXPECT_EQ(recorder->posted[1].lParam, 0);
+    EXPECT_EQ(recorder->posted[1].wParam, 0);
+    EXPECT_NE(recorder->posted[1].lParam, -1);
     EXPECT_EQ(recorder->posted[2].message, UM_MEASURE_STATE);  // playback started in measure 0
     EXPECT_EQ(recorder->posted[2].wParam, 0);
     EXPECT_EQ(setup.repeatCounter, 1);
@@ -124,7 +135,7 @@ TEST_F(SequencerTest, RepeatCountThenNextMeasure) {
     EXPECT_EQ(setup.repeatCounter, 1) << "measure 2 has begun its first pass";
     int passStarts = 0;
     for (const auto& p : recorder->posted)
-        if (p.message == UM_MEASURE_STATE && p.lParam == 0) ++passStarts;
+        if (p.message == UM_MEASURE_STATE && p.lParam != -1) ++passStarts;
     EXPECT_EQ(passStarts, 5) << "four passes, and the start's own message for measure 0";
 }
 
@@ -228,17 +239,112 @@ TEST_F(SequencerTest, MeasureButtonsMovePlaybackUnlessCtrlIsDown) {
     EXPECT_EQ(setup.playMeasure, 0);
     recorder->ctrlDown = false;
     sequencer.OnMeasureSelected(5);
+    EXPECT_EQ(recorder->Only("playing").back().a, 5) << "marked at once";
+    clock->Tick();  // the timer thread takes the jump over
     EXPECT_EQ(setup.playMeasure, 5);
     EXPECT_EQ(setup.repeatCounter, 0);
-    clock->RunUntil(clock->now + 5);  // step 5 falls due at 596
+    clock->RunUntil(clock->now + 4);  // step 5 falls due at 596
     EXPECT_EQ(Triggered().back(), std::make_pair(5, 5)) << "same position, new measure";
     EXPECT_EQ(recorder->Only("playing").back().a, 5);
+}
+
+TEST_F(SequencerTest, MeasureJumpsAtTheEndOfAPassAreTakenOverNotLost) {
+    setup.stepsPerMeasure = 4;
+    setup.measures[0].nextMeasure = 1;
+    setup.measures[5].repeatCount = 2;
+    setup.measures[5].nextMeasure = 2;
+    for (const bool key : {true, false}) {
+        recorder->Clear();
+        setup.editMeasure = 0;
+        sequencer.StartPlayback();
+        // The jump comes while the timer thread is inside the last step of a
+        // pass: it has read the measure and is about to follow the chain.
+        recorder->duringTrigger = [&](int m, int s) {
+            if (m != 0 || s != 3) return;
+            recorder->duringTrigger = nullptr;
+            const int16_t measure = setup.playMeasure, count = setup.repeatCounter;
+            if (key) {
+                sequencer.OnMeasureKey(5);
+            } else {
+                setup.editMeasure = 5;
+                sequencer.OnMeasureSelected(5);
+            }
+            EXPECT_EQ(setup.playMeasure, measure) << "while playing, only the timer thread writes the position";
+            EXPECT_EQ(setup.repeatCounter, count);
+        };
+        clock->RunUntil(clock->now + 12 * 120);
+        EXPECT_EQ(MeasuresTriggered(), (std::vector<int>{0, 0, 0, 0, 5, 5, 5, 5, 5, 5, 5, 5, 2}))
+            << (key ? "measure key" : "measure button") << ": two whole passes of measure 5, then its chain";
+        EXPECT_EQ(setup.editMeasure, key ? 0 : 5);
+        sequencer.StopPlayback();
+    }
+}
+
+TEST_F(SequencerTest, QueuedMessagesOfAnEndedRunOrAnEarlierMeasureChangeNothing) {
+    setup.editMeasure = 2;
+    sequencer.StartPlayback();
+    clock->RunUntil(clock->now + 16 * 120);  // the second pass of measure 2 has begun
+    // The user jumps before the interface thread has handled the timer's
+    // messages of measure 2: they must not move the mark back.
+    sequencer.OnMeasureKey(5);
+    EXPECT_EQ(Marks().back(), 5);
+    const size_t marks = Marks().size();
+    Deliver();
+    EXPECT_EQ(Marks().size(), marks);
+    EXPECT_FALSE(recorder->Only("lamp on").empty()) << "the run's steps still move the lamp";
+    clock->RunUntil(clock->now + 16 * 120);  // measure 5 has begun a pass of its own
+    Deliver();
+    EXPECT_EQ(Marks().back(), 5);
+    for (size_t i = marks; i < Marks().size(); ++i) EXPECT_EQ(Marks()[i], 5);
+
+    // Steps sounded just before a stop and handled after it light nothing.
+    clock->RunUntil(clock->now + 3 * 120);
+    sequencer.StopPlayback();
+    recorder->Clear();
+    Deliver();
+    EXPECT_TRUE(recorder->Only("lamp on").empty());
+    EXPECT_EQ(Marks(), (std::vector<int>{-1}));
+
+    // Nor do those of a run that was stopped and started again before the
+    // interface thread got to them: only the new run's first step counts.
+    setup.editMeasure = 6;
+    sequencer.StartPlayback();
+    clock->RunUntil(clock->now + 2 * 120);
+    sequencer.StopPlayback();
+    setup.editMeasure = 3;
+    sequencer.StartPlayback();
+    recorder->Clear();
+    Deliver();
+    EXPECT_EQ(recorder->Only("lamp on").size(), 1u);
+    EXPECT_EQ(Marks(), (std::vector<int>{-1, 3, 3}));
+}
+
+TEST_F(SequencerTest, WithOneStepPerMeasureEveryMeasurePlaysExactlyItsPasses) {
+    setup.stepsPerMeasure = 1;
+    setup.measures[0].repeatCount = 3;
+    setup.measures[0].nextMeasure = 1;
+    setup.measures[1].repeatCount = 2;
+    setup.measures[1].nextMeasure = 0;
+    sequencer.StartPlayback();
+    clock->RunUntil(clock->now + 6 * 120);
+    EXPECT_EQ(MeasuresTriggered(), (std::vector<int>{0, 0, 0, 1, 1, 0, 0}));
+    // Stopped in measure 0's second pass, started again.
+    sequencer.StopPlayback();
+    recorder->Clear();
+    sequencer.StartPlayback();
+    clock->RunUntil(clock->now + 5 * 120);
+    EXPECT_EQ(MeasuresTriggered(), (std::vector<int>{0, 0, 0, 1, 1, 0}));
+    // A measure key in the middle of measure 0's passes.
+    recorder->Clear();
+    sequencer.OnMeasureKey(1);
+    clock->RunUntil(clock->now + 3 * 120);
+    EXPECT_EQ(MeasuresTriggered(), (std::vector<int>{1, 1, 0}));
 }
 
 TEST_F(SequencerTest, StopThenStartBeginsAtStepZeroOfTheEditedMeasureWithTheLampDark) {
     sequencer.StartPlayback();
     clock->RunUntil(clock->now + 4 * 120);
-    for (int i = 0; i < 5; ++i) sequencer.HandleTransportMessage(UM_STEP_SOUNDED, 0, 0);
+    Deliver();
     recorder->Clear();
     sequencer.StopPlayback();
     EXPECT_FALSE(clock->active);
@@ -255,9 +361,10 @@ TEST_F(SequencerTest, StopThenStartBeginsAtStepZeroOfTheEditedMeasureWithTheLamp
 
 TEST_F(SequencerTest, StepLampFollowsEveryStepUpTo1500BpmThenEverySecondAt3000) {
     sequencer.StartPlayback();
+    recorder->TakeQueue();
     for (int i = 0; i < 4; ++i) {
         sequencer.AdvanceStep();
-        sequencer.HandleTransportMessage(UM_STEP_SOUNDED, 0, 0);
+        Deliver();
     }
     EXPECT_EQ(recorder->Only("lamp on").size(), 4u);
     EXPECT_EQ(recorder->Only("lamp on").back().a, setup.stepIndex - 1);
@@ -266,7 +373,7 @@ TEST_F(SequencerTest, StepLampFollowsEveryStepUpTo1500BpmThenEverySecondAt3000) 
     recorder->Clear();
     for (int i = 0; i < 6; ++i) {
         sequencer.AdvanceStep();
-        sequencer.HandleTransportMessage(UM_STEP_SOUNDED, 0, 0);
+        Deliver();
     }
     EXPECT_EQ(recorder->Only("lamp on").size(), 3u);
 }

@@ -56,8 +56,14 @@ public:
     void SetPlayButton(bool) override {}
     void SetPlayingMeasure(int m) override { if (m < -1 || m > 7) outOfRange.fetch_add(1); }
     void SetLamp(int column, bool) override { if (column < 0 || column > 15) outOfRange.fetch_add(1); }
-    void Post(unsigned message, intptr_t, intptr_t) override {
-        if (message == UM_STEP_SOUNDED) sounded.fetch_add(1);
+    void Post(unsigned message, intptr_t wParam, intptr_t lParam) override {
+        if (message == UM_STEP_SOUNDED) {
+            sounded.fetch_add(1);
+            lastStepTag.store(wParam);
+        } else if (message == UM_MEASURE_STATE && lParam != -1) {
+            lastMeasure.store(wParam);
+            lastMarkTag.store(lParam);
+        }
     }
     bool IsCtrlDown() override { return false; }
     void BroadcastTransport(unsigned) override {}
@@ -66,6 +72,7 @@ public:
         if (m < 0 || m > 7 || s < 0 || s > 15) outOfRange.fetch_add(1);
     }
     std::atomic<long> triggers{0}, sounded{0}, outOfRange{0};
+    std::atomic<intptr_t> lastStepTag{0}, lastMeasure{0}, lastMarkTag{0};
 };
 
 TEST(SequencerThreads, TimerAdvancesWhileTheInterfaceEdits) {
@@ -96,7 +103,10 @@ TEST(SequencerThreads, TimerAdvancesWhileTheInterfaceEdits) {
             setup.editMeasure = static_cast<int16_t>(m);
             sequencer.OnMeasureSelected(m);
         }
-        if (i % 9 == 0) sequencer.HandleTransportMessage(UM_STEP_SOUNDED, 0, 0);
+        if (i % 9 == 0) sequencer.HandleTransportMessage(UM_STEP_SOUNDED, ports.lastStepTag.load(), 0);
+        if (i % 11 == 0)
+            sequencer.HandleTransportMessage(UM_MEASURE_STATE, ports.lastMeasure.load(), ports.lastMarkTag.load());
+        if (i % 29 == 0) sequencer.OnMeasureKey(i % 8);
         if (i % 333 == 0) sequencer.SetClockSource(i % 2 == 0);
         if (i % 500 == 0) {
             sequencer.StopPlayback();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,12 @@ public:
         int a, b;
     };
 
-    void Trigger(int m, int s) override { Add("trigger", m, s); }
+    void Trigger(int m, int s) override {
+        Add("trigger", m, s);
+        // Stands for the interface thread acting while the timer thread is
+        // inside a step.
+        if (duringTrigger) duringTrigger(m, s);
+    }
     void StopVoice(int m, int s) override { Add("stop", m, s); }
     void KillAllSound() override { Add("killall"); }
     void SilencePlayingVoices() override { Add("silence"); }
@@ -65,6 +71,7 @@ public:
     void SetLamp(int column, bool on) override { Add(on ? "lamp on" : "lamp off", column); }
     void Post(unsigned message, intptr_t w, intptr_t l) override {
         posted.push_back({message, w, l});
+        queue.push_back({message, w, l});
         Add(message == UM_STEP_SOUNDED ? "sounded" : message == UM_MEASURE_STATE ? "measure" : "post",
             static_cast<int>(w), static_cast<int>(l));
     }
@@ -86,9 +93,19 @@ public:
         unsigned message;
         intptr_t wParam, lParam;
     };
+    // Takes the messages posted so far, in order, as the window's queue would
+    // hand them to the interface thread.
+    std::vector<Posted> TakeQueue() {
+        std::vector<Posted> taken;
+        taken.swap(queue);
+        return taken;
+    }
+
     std::vector<Event> events;
-    std::vector<Posted> posted;
+    std::vector<Posted> posted;  // everything posted since the last Clear
+    std::vector<Posted> queue;   // posted and not yet taken
     bool ctrlDown = false;
+    std::function<void(int m, int s)> duringTrigger;
 
 private:
     void Add(const char* what, int a = 0, int b = 0) { events.push_back({clock_.now, what, a, b}); }

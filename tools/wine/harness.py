@@ -360,14 +360,17 @@ class WineSession:
         return None
 
     # ----- audio --------------------------------------------------------------
-    def start_recording(self, path):
+    def start_recording(self, path, latency_msec=5):
+        """Records the sink into `path`. A longer latency lets the capture
+        ride out a busy machine without dropping blocks, at the cost of how
+        soon the samples arrive."""
         if not self.audio:
             raise HarnessError("the session was opened without audio")
         self._recording_path = path
         out = open(path, "wb")
         self._recorder = subprocess.Popen(
             ["parec", "-d", "cap.monitor", "--format=float32le", "--rate=48000", "--channels=2",
-             "--latency-msec=5"], env=self.env, stdout=out, stderr=subprocess.DEVNULL)
+             f"--latency-msec={latency_msec}"], env=self.env, stdout=out, stderr=subprocess.DEVNULL)
         out.close()
         time.sleep(0.3)  # the first onsets after a stream opens can be lost
 
