@@ -1,0 +1,178 @@
+// Plays a setup file through the real main window for a long time, as the
+// program does (its window, panel, lamp, sequencer, clock, sound engine and
+// message loop), and reports once a minute what the process holds and how
+// closely the steps kept to their grid (Wine counts no GDI or USER objects
+// per process, so those are not reported). For the soak benchmark
+// (tools/bench/soak.py); not a test.
+//
+//   soak_probe SETUP-FILE MINUTES
+//
+// The window opens SETUP-FILE (a full path) from its command line, as it does
+// when a person opens the file with the program. The tempo is the file's.
+// Output lines:
+//   SOUNDS listed loaded | CLOCK tsc|qpc | START ms | NOTE text
+//   SAMPLE minute commitKB workingSetKB handles steps median p99 max mean clockMs realMs
+//   TOTAL steps median p99 max drift
+// where the errors (milliseconds, the sequencer's own clock) are each step's
+// time minus its place on the grid start + k * 15000 / tempo, and
+// drift is the mean error of the last minute minus that of the first;
+// clockMs and realMs are the time since the first step on the sequencer's
+// clock and on the performance counter, whose ratio is the clock's rate.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "controls/key_state.h"
+#include "panels/main_panel.h"
+#include "playback/playback_clock.h"
+#include "playback/step_timing.h"
+#include "playback/transport_messages.h"
+#include "playback/window_transport_host.h"
+#include "tests/process_usage.h"
+#include "ui/notice.h"
+
+namespace {
+
+// The window's own transport host, with the time of every step taken as the
+// sequencer announces it (right after its trigger, on the timer thread), into
+// room made beforehand: the playback path allocates nothing.
+class TimedHost : public TransportHost {
+public:
+    TimedHost(HWND window, size_t capacity) : host_(window), times_(capacity) {}
+    void SetClock(SequencerClock* clock) { clock_ = clock; }
+    void Post(unsigned message, intptr_t wParam, intptr_t lParam) override {
+        if (message == UM_STEP_SOUNDED) {
+            const size_t n = count_.load(std::memory_order_relaxed);
+            if (n < times_.size()) times_[n] = clock_->NowMs();
+            count_.store(n + 1, std::memory_order_release);
+        }
+        host_.Post(message, wParam, lParam);
+    }
+    bool IsCtrlDown() override { return host_.IsCtrlDown(); }
+    void BroadcastTransport(unsigned message) override { host_.BroadcastTransport(message); }
+    size_t Count() const { return std::min(count_.load(std::memory_order_acquire), times_.size()); }
+    int64_t At(size_t i) const { return times_[i]; }
+
+private:
+    WindowTransportHost host_;
+    SequencerClock* clock_ = nullptr;
+    std::vector<int64_t> times_;
+    std::atomic<size_t> count_{0};
+};
+
+void PrintNote(const char* text) {
+    std::printf("NOTE %s\n", text);
+    std::fflush(stdout);
+}
+SHORT NoKeysDown(int) { return 0; }  // the real keyboard must not steer the window
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
+}
+double Mean(const std::vector<double>& values) {
+    double sum = 0;
+    for (double v : values) sum += v;
+    return values.empty() ? 0 : sum / static_cast<double>(values.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: soak_probe SETUP-FILE MINUTES\n");
+        return 2;
+    }
+    const int minutes = std::atoi(argv[2]);
+    SetNoteSink(PrintNote);
+    SetKeyStateQuery(NoKeysDown);
+
+    auto* window = new MainWindow;
+    if (!window->CreateModeless(nullptr)) return 3;
+    HWND hwnd = window->Handle();
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    Setup& setup = window->GetSetup();
+    int loaded = 0;
+    for (int i = 0; i < window->Engine().SoundCount(); ++i) loaded += window->Engine().HasMaster(i) ? 1 : 0;
+    std::printf("SOUNDS %d %d\n", window->Engine().SoundCount(), loaded);
+    if (loaded == 0) return 4;
+
+    // The sequencer as the window prepares it, with its steps timed.
+    const double stepMs = StepIntervalMs(setup.tempo);
+    TimedHost output(hwnd, static_cast<size_t>(minutes * 60000.0 / stepMs * 1.01) + 1000);
+    Sequencer& sequencer = window->GetSequencer();
+    sequencer.Prepare(setup, *window->Panel(), output, window->Engine(), std::make_unique<PlaybackClock>());
+    sequencer.SetClockSource(setup.highResTimer != 0);
+    output.SetClock(sequencer.Clock());
+    auto* clock = static_cast<PlaybackClock*>(sequencer.Clock());
+    std::printf("CLOCK %s\n", setup.highResTimer != 0 && clock->TscAvailable() ? "tsc" : "qpc");
+
+    sequencer.StartPlayback();
+    // The first step sounds as the run starts: the grid's origin.
+    const int64_t start = output.At(0);
+    LARGE_INTEGER frequency, realStart;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&realStart);
+    std::printf("START %lld\n", static_cast<long long>(start));
+    std::fflush(stdout);
+
+    // The program's own loop: wait, filter, dispatch; a sample every minute.
+    const DWORD begun = GetTickCount();
+    size_t sampled = 0;
+    std::vector<double> all, first, last;
+    for (int minute = 1; minute <= minutes; ++minute) {
+        const DWORD due = begun + static_cast<DWORD>(minute) * 60000u;
+        for (;;) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (!window->PreTranslateMessage(&msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+            }
+            const LONG left = static_cast<LONG>(due - GetTickCount());
+            if (left <= 0) break;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+        }
+        const size_t count = output.Count();
+        std::vector<double> errors;
+        for (size_t k = sampled; k < count; ++k)
+            errors.push_back(static_cast<double>(output.At(k) - start) - static_cast<double>(k) * stepMs);
+        sampled = count;
+        all.insert(all.end(), errors.begin(), errors.end());
+        if (minute == 1) first = errors;
+        last = errors;
+
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof counters;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters);
+        const unsigned handles = OpenHandles();
+        LARGE_INTEGER realNow;
+        QueryPerformanceCounter(&realNow);
+        const int64_t clockNow = sequencer.Clock()->NowMs();
+        const double realMs = 1000.0 * static_cast<double>(realNow.QuadPart - realStart.QuadPart) /
+                              static_cast<double>(frequency.QuadPart);
+        std::printf("SAMPLE %d %llu %llu %u %u %.2f %.2f %.2f %.3f %lld %.1f\n", minute,
+                    static_cast<unsigned long long>(PrivateCommit() / 1024),
+                    static_cast<unsigned long long>(counters.WorkingSetSize / 1024), handles,
+                    static_cast<unsigned>(errors.size()), Percentile(errors, 0.5), Percentile(errors, 0.99),
+                    Percentile(errors, 1.0), Mean(errors), static_cast<long long>(clockNow - start), realMs);
+        std::fflush(stdout);
+    }
+    sequencer.StopPlayback();
+    std::printf("TOTAL %u %.2f %.2f %.2f %.3f\n", static_cast<unsigned>(all.size()), Percentile(all, 0.5),
+                Percentile(all, 0.99), Percentile(all, 1.0), Mean(last) - Mean(first));
+    std::fflush(stdout);
+    delete window;
+    return 0;
+}
