@@ -11,13 +11,14 @@
 // when a person opens the file with the program. The tempo is the file's.
 // Output lines:
 //   SOUNDS listed loaded | CLOCK tsc|qpc | START ms | NOTE text
-//   SAMPLE minute commitKB workingSetKB handles steps median p99 max mean clockMs realMs
+//   SAMPLE minute commitKB workingSetKB handles steps median p99 max mean clockMs realMs soundMs
 //   TOTAL steps median p99 max drift
 // where the errors (milliseconds, the sequencer's own clock) are each step's
-// time minus its place on the grid start + k * 15000 / tempo, and
+// start minus its place on the grid start + k * 15000 / tempo, and
 // drift is the mean error of the last minute minus that of the first;
 // clockMs and realMs are the time since the first step on the sequencer's
-// clock and on the performance counter, whose ratio is the clock's rate.
+// clock and on the performance counter, whose ratio is the clock's rate;
+// soundMs is the longest a step spent in the sound engine that minute.
 #include <windows.h>
 #include <psapi.h>
 
@@ -41,30 +42,63 @@
 
 namespace {
 
-// The window's own transport host, with the time of every step taken as the
-// sequencer announces it (right after its trigger, on the timer thread), into
-// room made beforehand: the playback path allocates nothing.
-class TimedHost : public TransportHost {
+// The sequencer's collaborators as the window has them, with every step
+// timed: a step begins at its first call into the sound engine (as the bare
+// timer's ticks are timed) or, when it sounds nothing, at its announcement;
+// it ends at its announcement (UM_STEP_SOUNDED), so the time between is
+// DirectSound's. All on the timer thread (the first step on the interface
+// thread, before the timer starts), into room made beforehand: the playback
+// path allocates nothing.
+class TimedSteps : public TransportHost, public SoundOutput {
 public:
-    TimedHost(HWND window, size_t capacity) : host_(window), times_(capacity) {}
+    TimedSteps(HWND window, SoundEngine& engine, size_t capacity)
+        : host_(window), engine_(engine), starts_(capacity), work_(capacity) {}
     void SetClock(SequencerClock* clock) { clock_ = clock; }
+
     void Post(unsigned message, intptr_t wParam, intptr_t lParam) override {
         if (message == UM_STEP_SOUNDED) {
+            const int64_t now = clock_->NowMs();
+            const int64_t began = stepBegan_ >= 0 ? stepBegan_ : now;
+            stepBegan_ = -1;
             const size_t n = count_.load(std::memory_order_relaxed);
-            if (n < times_.size()) times_[n] = clock_->NowMs();
+            if (n < starts_.size()) {
+                starts_[n] = began;
+                work_[n] = static_cast<int32_t>(now - began);
+            }
             count_.store(n + 1, std::memory_order_release);
         }
         host_.Post(message, wParam, lParam);
     }
     bool IsCtrlDown() override { return host_.IsCtrlDown(); }
     void BroadcastTransport(unsigned message) override { host_.BroadcastTransport(message); }
-    size_t Count() const { return std::min(count_.load(std::memory_order_acquire), times_.size()); }
-    int64_t At(size_t i) const { return times_[i]; }
+
+    void Trigger(int m, int s) override {
+        Begin();
+        engine_.Trigger(m, s);
+    }
+    void StopVoice(int m, int s) override {
+        Begin();
+        engine_.StopVoice(m, s);
+    }
+    void KillAllSound() override { engine_.KillAllSound(); }
+    void SilencePlayingVoices() override { engine_.SilencePlayingVoices(); }
+    void ReapplyVolumes() override { engine_.ReapplyVolumes(); }
+
+    size_t Count() const { return std::min(count_.load(std::memory_order_acquire), starts_.size()); }
+    int64_t Start(size_t i) const { return starts_[i]; }
+    int32_t Work(size_t i) const { return work_[i]; }
 
 private:
+    void Begin() {
+        if (stepBegan_ < 0) stepBegan_ = clock_->NowMs();
+    }
+
     WindowTransportHost host_;
+    SoundEngine& engine_;
     SequencerClock* clock_ = nullptr;
-    std::vector<int64_t> times_;
+    int64_t stepBegan_ = -1;
+    std::vector<int64_t> starts_;
+    std::vector<int32_t> work_;
     std::atomic<size_t> count_{0};
 };
 
@@ -108,9 +142,9 @@ int main(int argc, char** argv) {
 
     // The sequencer as the window prepares it, with its steps timed.
     const double stepMs = StepIntervalMs(setup.tempo);
-    TimedHost output(hwnd, static_cast<size_t>(minutes * 60000.0 / stepMs * 1.01) + 1000);
+    TimedSteps output(hwnd, window->Engine(), static_cast<size_t>(minutes * 60000.0 / stepMs * 1.01) + 1000);
     Sequencer& sequencer = window->GetSequencer();
-    sequencer.Prepare(setup, *window->Panel(), output, window->Engine(), std::make_unique<PlaybackClock>());
+    sequencer.Prepare(setup, *window->Panel(), output, output, std::make_unique<PlaybackClock>());
     sequencer.SetClockSource(setup.highResTimer != 0);
     output.SetClock(sequencer.Clock());
     auto* clock = static_cast<PlaybackClock*>(sequencer.Clock());
@@ -118,7 +152,7 @@ int main(int argc, char** argv) {
 
     sequencer.StartPlayback();
     // The first step sounds as the run starts: the grid's origin.
-    const int64_t start = output.At(0);
+    const int64_t start = output.Start(0);
     LARGE_INTEGER frequency, realStart;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&realStart);
@@ -145,8 +179,11 @@ int main(int argc, char** argv) {
         }
         const size_t count = output.Count();
         std::vector<double> errors;
-        for (size_t k = sampled; k < count; ++k)
-            errors.push_back(static_cast<double>(output.At(k) - start) - static_cast<double>(k) * stepMs);
+        int32_t longestWork = 0;
+        for (size_t k = sampled; k < count; ++k) {
+            errors.push_back(static_cast<double>(output.Start(k) - start) - static_cast<double>(k) * stepMs);
+            longestWork = std::max(longestWork, output.Work(k));
+        }
         sampled = count;
         all.insert(all.end(), errors.begin(), errors.end());
         if (minute == 1) first = errors;
@@ -162,11 +199,12 @@ int main(int argc, char** argv) {
         const int64_t clockNow = sequencer.Clock()->NowMs();
         const double realMs = 1000.0 * static_cast<double>(realNow.QuadPart - realStart.QuadPart) /
                               static_cast<double>(frequency.QuadPart);
-        std::printf("SAMPLE %d %llu %llu %u %u %.2f %.2f %.2f %.3f %lld %.1f\n", minute,
+        std::printf("SAMPLE %d %llu %llu %u %u %.2f %.2f %.2f %.3f %lld %.1f %d\n", minute,
                     static_cast<unsigned long long>(PrivateCommit() / 1024),
                     static_cast<unsigned long long>(counters.WorkingSetSize / 1024), handles,
                     static_cast<unsigned>(errors.size()), Percentile(errors, 0.5), Percentile(errors, 0.99),
-                    Percentile(errors, 1.0), Mean(errors), static_cast<long long>(clockNow - start), realMs);
+                    Percentile(errors, 1.0), Mean(errors), static_cast<long long>(clockNow - start), realMs,
+                    static_cast<int>(longestWork));
         std::fflush(stdout);
     }
     sequencer.StopPlayback();
