@@ -1,6 +1,7 @@
 #include "audio/sound_engine.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -186,8 +187,13 @@ bool SoundEngine::FillMasterBuffer(HMMIO file, MMCKINFO* data, const SampleLayou
     bool filled = false;
     UINT delivered = 0;
     if (layout.PlaysAsStored()) {
-        // Straight into the buffer; its one byte more is not written.
+        // Straight into the buffer. Its one byte more is silence: of 8-bit
+        // mono it is a whole frame, which would otherwise end the sound with
+        // a click at full scale.
         filled = readWaveData_(file, length, static_cast<BYTE*>(bytes), data, &delivered) == 0;
+        const BYTE silence = layout.encoding == SampleEncoding::Unsigned8 ? 0x80 : 0x00;
+        if (filled && delivered < length)
+            std::memset(static_cast<BYTE*>(bytes) + delivered, silence, length - delivered);
     } else if (length >= frames * layout.channels * sizeof(int16_t)) {
         const size_t stored = frames * layout.FrameBytes();
         std::unique_ptr<BYTE[]> samples(new (std::nothrow) BYTE[stored]);

@@ -278,6 +278,7 @@ TEST_F(SoundEngineTest, RealWorldFormatsPlayAs16BitOrAreNamed) {
     bareFloat.fmtSize = 16;
     bareFloat.fmtExtra.clear();
     AddSound("barefloat.wav", bareFloat.Bytes());
+    AddSound("pcm8.wav", FormatFile(1, 8, 1, {0, 255, 200}).Bytes());
     engine_.LoadSoundBank();
 
     for (int i = 0; i < 6; ++i) {
@@ -294,6 +295,12 @@ TEST_F(SoundEngineTest, RealWorldFormatsPlayAs16BitOrAreNamed) {
         EXPECT_EQ(samples, p.expected) << p.name << ": every whole frame, nothing more";
     }
     for (int i = 6; i < 9; ++i) EXPECT_FALSE(engine_.HasMaster(i)) << i;
+    // 8-bit plays as stored, and the buffer's one byte more (a whole frame of
+    // 8-bit mono) is silence, not a click at full scale.
+    ASSERT_TRUE(engine_.HasMaster(9));
+    const BufferContent eightBit = ContentOf(Voice(0, 9));
+    EXPECT_EQ(eightBit.format.wBitsPerSample, 8);
+    EXPECT_EQ(eightBit.bytes, (std::vector<uint8_t>{0, 255, 200, 0x80}));
     const std::string refused = "\nError: " + std::to_string(static_cast<int>(DSERR_BADFORMAT));
     EXPECT_EQ(notes, (std::vector<std::string>{"Could not load sound:\n" + folder_ + "\\extadpcm.wav" + refused,
                                                "Could not load sound:\n" + folder_ + "\\pcm12.wav" + refused,
