@@ -1,9 +1,13 @@
 #include "audio/sound_engine.h"
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
 
 #include "ui/notice.h"
 #include "audio/wave_reader.h"
+#include "audio/wave_samples.h"
 
 namespace {
 constexpr DWORD kMasterBufferFlags = DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE | DSBCAPS_CTRLFREQUENCY |
@@ -134,38 +138,79 @@ bool SoundEngine::LoadSound(const std::string& path, IDirectSoundBuffer** slot) 
         (*slot)->Release();
         *slot = nullptr;
     }
-    if (!CreateMasterBuffer(path, format, data.cksize + 1, slot)) {
-        CloseWave(&file, &format);
-        return false;
+    const SampleLayout layout = PlayableLayout(FormatOfBlock(*format));
+    const size_t frames = PlayableFrames(layout, data.cksize);
+    bool loaded = false;
+    if (frames == 0) {
+        // No sound buffer is made for it: said as a refused buffer would say it.
+        ReportUnloadable(path, layout.Playable() ? DSERR_INVALIDPARAM : DSERR_BADFORMAT);
+    } else if (CreateMasterBuffer(path, layout, data.cksize, slot)) {
+        loaded = FillMasterBuffer(file, &data, layout, frames, *slot);
+        if (!loaded) {
+            // Half a sound must not play: the slot stays empty.
+            (*slot)->Release();
+            *slot = nullptr;
+        }
     }
-
-    void* bytes = nullptr;
-    DWORD length = 0;
-    if (FAILED((*slot)->Lock(0, 0, &bytes, &length, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
-        CloseWave(&file, &format);
-        return false;
-    }
-    UINT delivered = 0;
-    const UINT result = ReadWaveData(file, length, static_cast<BYTE*>(bytes), &data, &delivered);
-    (*slot)->Unlock(bytes, length, nullptr, 0);
     CloseWave(&file, &format);  // DirectSound keeps its own copy of the format
-    return result == 0;
+    return loaded;
 }
 
-bool SoundEngine::CreateMasterBuffer(const std::string& path, WAVEFORMATEX* format, DWORD dataBytes,
+bool SoundEngine::CreateMasterBuffer(const std::string& path, const SampleLayout& layout, DWORD dataBytes,
                                      IDirectSoundBuffer** slot) {
+    // 8- and 16-bit PCM as stored, every other format as 16-bit PCM.
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = static_cast<WORD>(layout.channels);
+    format.nSamplesPerSec = layout.rate;
+    format.wBitsPerSample = static_cast<WORD>(layout.encoding == SampleEncoding::Unsigned8 ? 8 : 16);
+    format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+
     DSBUFFERDESC description = {};
     description.dwSize = sizeof description;
     description.dwFlags = kMasterBufferFlags;
-    description.dwBufferBytes = dataBytes;
-    description.lpwfxFormat = format;
+    description.dwBufferBytes = static_cast<DWORD>(PlayedBufferBytes(layout, dataBytes));
+    description.lpwfxFormat = &format;
     const HRESULT result = device_->CreateSoundBuffer(&description, slot, nullptr);
     if (SUCCEEDED(result)) return true;
     *slot = nullptr;
+    ReportUnloadable(path, result);
+    return false;
+}
+
+bool SoundEngine::FillMasterBuffer(HMMIO file, MMCKINFO* data, const SampleLayout& layout, size_t frames,
+                                   IDirectSoundBuffer* master) {
+    void* bytes = nullptr;
+    DWORD length = 0;
+    if (FAILED(master->Lock(0, 0, &bytes, &length, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) return false;
+    bool filled = false;
+    UINT delivered = 0;
+    if (layout.PlaysAsStored()) {
+        // Straight into the buffer. Its one byte more is silence: of 8-bit
+        // mono it is a whole frame, which would otherwise end the sound with
+        // a click at full scale.
+        filled = readWaveData_(file, length, static_cast<BYTE*>(bytes), data, &delivered) == 0;
+        const BYTE silence = layout.encoding == SampleEncoding::Unsigned8 ? 0x80 : 0x00;
+        if (filled && delivered < length)
+            std::memset(static_cast<BYTE*>(bytes) + delivered, silence, length - delivered);
+    } else if (length >= frames * layout.channels * sizeof(int16_t)) {
+        const size_t stored = frames * layout.FrameBytes();
+        std::unique_ptr<BYTE[]> samples(new (std::nothrow) BYTE[stored]);
+        if (samples && readWaveData_(file, static_cast<UINT>(stored), samples.get(), data, &delivered) == 0 &&
+            delivered == stored) {
+            ConvertTo16Bit(layout, samples.get(), frames, static_cast<int16_t*>(bytes));
+            filled = true;
+        }
+    }
+    master->Unlock(bytes, length, nullptr, 0);
+    return filled;
+}
+
+void SoundEngine::ReportUnloadable(const std::string& path, HRESULT result) {
     char number[16];
     std::snprintf(number, sizeof number, "%d", static_cast<int>(result));
     ShowNote(("Could not load sound:\n" + path + "\nError: " + number).c_str());
-    return false;
 }
 
 HRESULT SoundEngine::AssignSound(int measure, int step, int sound) {

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "audio/sound_maps.h"
+#include "audio/wave_reader.h"
+#include "audio/wave_samples.h"
 #include "audio/trigger_gate.h"
 #include "model/relaxed.h"
 #include "model/setup.h"
@@ -55,6 +57,14 @@ public:
     void ApplyPan(int measure, int step);
 
     int SoundCount() const { return soundCount_; }
+    // How a sound's data is read from its file; tests put in a reader that
+    // fails part-way, as a failing disk or network share would.
+    using WaveDataReader = UINT (*)(HMMIO file, UINT wanted, BYTE* destination, MMCKINFO* data, UINT* delivered);
+    void SetWaveDataReader(WaveDataReader reader) { readWaveData_ = reader ? reader : ReadWaveData; }
+    // Whether that sound of the list has loaded (its steps can sound).
+    bool HasMaster(int sound) const {
+        return sound >= 0 && sound < static_cast<int>(masters_.size()) && masters_[sound] != nullptr;
+    }
     bool HasDevice() const { return device_ != nullptr; }
 
 private:
@@ -67,8 +77,14 @@ private:
     // Swaps the step's voice for `replacement` and releases the old one once
     // no trigger can be using it.
     void ReplaceVoice(Step& step, IDirectSoundBuffer* replacement);
-    bool CreateMasterBuffer(const std::string& path, WAVEFORMATEX* format, DWORD dataBytes,
+    // The master buffer for sample data of this layout; a refusal is reported.
+    bool CreateMasterBuffer(const std::string& path, const SampleLayout& layout, DWORD dataBytes,
                             IDirectSoundBuffer** slot);
+    // Copies (or converts) the data chunk into the whole master buffer.
+    bool FillMasterBuffer(HMMIO file, MMCKINFO* data, const SampleLayout& layout, size_t frames,
+                          IDirectSoundBuffer* master);
+    // "Could not load sound:" with the path and the HRESULT.
+    static void ReportUnloadable(const std::string& path, HRESULT result);
 
     Setup* setup_ = nullptr;
     HWND window_ = nullptr;
@@ -78,4 +94,5 @@ private:
     PitchTable pitchTable_;
     Relaxed<uint8_t> playing_[kVoiceCount];
     TriggerGate gate_;
+    WaveDataReader readWaveData_ = ReadWaveData;
 };

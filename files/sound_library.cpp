@@ -33,7 +33,12 @@ bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
         SetCurrentDirectoryA(previous);
         return false;
     }
-    setup_.soundDir = folder;
+    // Kept as a full path: the sounds are opened by it while the folder
+    // itself is the current directory, where a relative path (as a setup
+    // file may hold) would name a folder inside it.
+    char full[MAX_PATH] = {};
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, full);
+    setup_.soundDir = length > 0 && length < MAX_PATH ? std::string(full) : folder;
     setup_.soundDirTitle = FileTitleOf(folder);
     setup_.modified = 1;
     engine_.ReleaseSoundBank();

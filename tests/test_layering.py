@@ -8,7 +8,7 @@ import unittest
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # Lowest first.
-LAYERS = ["model", "resources", "ui", "controls", "audio", "playback", "editing", "files", "panels", "app"]
+LAYERS = ["model", "resources", "ui", "controls", "audio", "playback", "editing", "files", "panels", "app", "fuzz"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/', re.MULTILINE)
 
 

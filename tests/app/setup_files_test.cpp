@@ -202,6 +202,21 @@ TEST_F(SetupFilesTest, ASoundFolderMovedBesideTheSetupFileIsFoundWithoutAQuestio
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(setup().soundNames.size(), 3u);
     EXPECT_EQ(setup().soundDir, folder + "\\kit");
+
+    // A folder named relative to the setup file, as the demo names its kit,
+    // opened from the setup file's own folder (a file dropped on the program
+    // beside it): the sounds are opened by their full paths, and play.
+    fileAnswer = MakeSetupFile(folder, "r.^&^", "kit", 2);
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    SetCurrentDirectoryA(folder.c_str());
+    setup().modified = 0;
+    window->OpenSetupDialog();
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(setup().soundDir, folder + "\\kit");
+    EXPECT_TRUE(notes.empty()) << notes.front();
+    EXPECT_NE(setup().StepAddress(0, 1).voice.Load(), nullptr);
 }
 
 TEST_F(SetupFilesTest, AFolderGoneAsksAndCancelKeepsThePreviousSounds) {

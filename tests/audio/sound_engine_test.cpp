@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -244,6 +245,125 @@ TEST_F(SoundEngineTest, CreateSoundBufferRefusalNamesThePathAndTheError) {
     const std::string prefix = "Could not load sound:\n" + folder_ + "\\refused.wav\nError: -";
     EXPECT_EQ(notes[0].rfind(prefix, 0), 0u) << notes[0];
     EXPECT_EQ(notes[1], "Failed to load some sounds.");
+}
+
+// What a voice's buffer holds: its format and its bytes.
+struct BufferContent {
+    WAVEFORMATEX format = {};
+    std::vector<uint8_t> bytes;
+};
+BufferContent ContentOf(IDirectSoundBuffer* buffer) {
+    BufferContent content;
+    buffer->GetFormat(&content.format, sizeof content.format, nullptr);
+    void* bytes = nullptr;
+    DWORD length = 0;
+    if (SUCCEEDED(buffer->Lock(0, 0, &bytes, &length, nullptr, nullptr, DSBLOCK_ENTIREBUFFER))) {
+        content.bytes.assign(static_cast<uint8_t*>(bytes), static_cast<uint8_t*>(bytes) + length);
+        buffer->Unlock(bytes, length, nullptr, 0);
+    }
+    return content;
+}
+
+// Today's editors write 24-bit, 32-bit, float and extensible files: those play
+// as 16-bit PCM; formats no buffer is made for get the notice naming them.
+TEST_F(SoundEngineTest, RealWorldFormatsPlayAs16BitOrAreNamed) {
+    const std::vector<int64_t> values24 = {8388607, -8388608, 128, -129, 256 * 1234, 0};
+    const std::vector<int16_t> expected24 = {32767, -32768, 1, -1, 1234, 0};
+    const std::vector<double> valuesFloat = {1.0, -1.0, 0.5, -0.25, 2.0, 0.0};
+    const std::vector<int16_t> expectedFloat = {32767, -32768, 16384, -8192, 32767, 0};
+    const std::vector<int16_t> expected32 = {32767, -32768, 0, 0, 20, 0};
+    struct Playable {
+        const char* name;
+        WavFile wav;
+        std::vector<int16_t> expected;
+        int channels;
+    };
+    const Playable playable[] = {
+        {"pcm24.wav", FormatFile(1, 24, 2, IntegerData(values24, 3)), expected24, 2},
+        {"pcm32.wav", FormatFile(1, 32, 1, IntegerData({INT32_MAX, INT32_MIN, 1, -1, 20 << 16, 0}, 4)), expected32, 1},
+        {"float.wav", FormatFile(3, 32, 1, FloatData(valuesFloat)), expectedFloat, 1},
+        {"double.wav", FormatFile(3, 64, 2, FloatData(valuesFloat, 8)), expectedFloat, 2},
+        {"ext24.wav", FormatFile(0xFFFE, 24, 1, IntegerData(values24, 3), 1), expected24, 1},
+        {"extfloat.wav", FormatFile(0xFFFE, 32, 2, FloatData(valuesFloat), 3), expectedFloat, 2},
+    };
+    for (const Playable& p : playable) AddSound(p.name, p.wav.Bytes());
+    AddSound("extadpcm.wav", FormatFile(0xFFFE, 16, 1, PatternData(64), 2).Bytes());
+    AddSound("pcm12.wav", FormatFile(1, 12, 1, PatternData(64)).Bytes());
+    WavFile bareFloat = FormatFile(3, 32, 1, FloatData(valuesFloat));  // no room for the size field
+    bareFloat.fmtSize = 16;
+    bareFloat.fmtExtra.clear();
+    AddSound("barefloat.wav", bareFloat.Bytes());
+    AddSound("pcm8.wav", FormatFile(1, 8, 1, {0, 255, 200}).Bytes());
+    engine_.LoadSoundBank();
+
+    for (int i = 0; i < 6; ++i) {
+        const Playable& p = playable[i];
+        ASSERT_TRUE(engine_.HasMaster(i)) << p.name;
+        ASSERT_NE(Voice(0, i), nullptr) << p.name;
+        const BufferContent content = ContentOf(Voice(0, i));
+        EXPECT_EQ(content.format.wFormatTag, WAVE_FORMAT_PCM) << p.name;
+        EXPECT_EQ(content.format.wBitsPerSample, 16) << p.name;
+        EXPECT_EQ(content.format.nChannels, p.channels) << p.name;
+        EXPECT_EQ(content.format.nSamplesPerSec, 44100u) << p.name;
+        std::vector<int16_t> samples(content.bytes.size() / 2);
+        std::memcpy(samples.data(), content.bytes.data(), samples.size() * 2);
+        EXPECT_EQ(samples, p.expected) << p.name << ": every whole frame, nothing more";
+    }
+    for (int i = 6; i < 9; ++i) EXPECT_FALSE(engine_.HasMaster(i)) << i;
+    // 8-bit plays as stored, and the buffer's one byte more (a whole frame of
+    // 8-bit mono) is silence, not a click at full scale.
+    ASSERT_TRUE(engine_.HasMaster(9));
+    const BufferContent eightBit = ContentOf(Voice(0, 9));
+    EXPECT_EQ(eightBit.format.wBitsPerSample, 8);
+    EXPECT_EQ(eightBit.bytes, (std::vector<uint8_t>{0, 255, 200, 0x80}));
+    const std::string refused = "\nError: " + std::to_string(static_cast<int>(DSERR_BADFORMAT));
+    EXPECT_EQ(notes, (std::vector<std::string>{"Could not load sound:\n" + folder_ + "\\extadpcm.wav" + refused,
+                                               "Could not load sound:\n" + folder_ + "\\pcm12.wav" + refused,
+                                               "Failed to load some sounds."}));
+}
+
+// Reads half of a sound's data, then fails as a failing disk would, for the
+// data chunks of one size only.
+constexpr DWORD kFailingDataBytes = 44100 * 2;
+UINT FailingRead(HMMIO file, UINT wanted, BYTE* destination, MMCKINFO* data, UINT* delivered) {
+    if (data->cksize != kFailingDataBytes && data->cksize != kFailingDataBytes / 2 * 3)
+        return ReadWaveData(file, wanted, destination, data, delivered);
+    ReadWaveData(file, wanted / 2, destination, data, delivered);
+    *delivered = 0;
+    return WAVE_ERR_CORRUPT;
+}
+
+// A sound whose data cannot be read in full leaves no half-filled buffer to
+// play: its slot stays empty and its steps silent.
+TEST_F(SoundEngineTest, ASoundThatCannotBeReadLeavesNothingBehind) {
+    AddSound("good.wav", Tone(0.1));
+    WavFile stored;
+    stored.data = SineData(1000, 1.0, 44100, 16, 1);
+    ASSERT_EQ(stored.data.size(), kFailingDataBytes);
+    AddSound("stored.wav", stored.Bytes());
+    AddSound("converted.wav",
+             FormatFile(1, 24, 1, IntegerData(std::vector<int64_t>(44100, 4096), 3)).Bytes());  // 3/2 of that
+    engine_.SetWaveDataReader(FailingRead);
+    engine_.LoadSoundBank();
+
+    EXPECT_TRUE(engine_.HasMaster(0));
+    EXPECT_FALSE(engine_.HasMaster(1));
+    EXPECT_FALSE(engine_.HasMaster(2));
+    EXPECT_NE(Voice(0, 0), nullptr);
+    EXPECT_EQ(Voice(0, 1), nullptr);
+    EXPECT_EQ(Voice(0, 2), nullptr);
+    engine_.Trigger(0, 1);
+    EXPECT_FALSE(engine_.IsVoicePlaying(0, 1));
+    EXPECT_EQ(notes, std::vector<std::string>{"Failed to load some sounds."});
+
+    // Read whole, the same files load.
+    engine_.SetWaveDataReader(nullptr);
+    engine_.ReleaseSoundBank();
+    notes.clear();
+    engine_.LoadSoundBank();
+    EXPECT_TRUE(notes.empty());
+    EXPECT_TRUE(engine_.HasMaster(1));
+    EXPECT_TRUE(engine_.HasMaster(2));
 }
 
 // The interface thread re-binds voices while the timer thread triggers them.

@@ -121,6 +121,23 @@ TEST_F(WaveReaderTest, FormatBlockRules) {
     EXPECT_EQ(r.format.cbSize, 4);
     EXPECT_EQ(r.extra, (std::vector<uint8_t>{0xA1, 0xB2, 0xC3, 0xD4}));
 
+    // A non-PCM "fmt " of 16 bytes has no size field of its own: the first
+    // bytes of the next chunk are not taken for one.
+    WavFile bare = FormatFile(3, 32, 1, PatternData(8));
+    bare.fmtSize = 16;
+    bare.fmtExtra.clear();
+    EXPECT_EQ(ReadAll(Write(bare.Bytes()), 0).open, static_cast<UINT>(WAVE_ERR_NOTWAVE));
+    // Nor may the extra bytes reach beyond the chunk.
+    WavFile overlong = FormatFile(3, 32, 1, PatternData(8));
+    overlong.fmtExtra = {8, 0, 1, 2, 3, 4};
+    overlong.fmtSize = 22;
+    EXPECT_EQ(ReadAll(Write(overlong.Bytes()), 0).open, static_cast<UINT>(WAVE_ERR_NOTWAVE));
+    overlong.fmtSize = 26;
+    r = ReadAll(Write(overlong.Bytes()), 8);
+    ASSERT_EQ(r.open, 0u);
+    EXPECT_EQ(r.extra, (std::vector<uint8_t>{1, 2, 3, 4, 0, 0, 0, 0}));
+    EXPECT_EQ(r.bytes, PatternData(8));
+
     // An old 14-byte wave header.
     WavFile old;
     old.fmtSize = 14;

@@ -17,14 +17,28 @@ PROBE = os.environ["STEPFORGE_ENGINE_PROBE"]
 PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
 
 
-def wav_bytes(frames, rate, bits, channels, data_first=False, list_chunk=False):
-    """A RIFF/WAVE file; `frames` are floats in -1..1 (one per frame, copied to every channel)."""
-    if bits == 8:
+EXTENSIBLE_TAIL = bytes([0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71])
+
+
+def wav_bytes(frames, rate, bits, channels, data_first=False, list_chunk=False, encoding="pcm"):
+    """A RIFF/WAVE file; `frames` are floats in -1..1 (one per frame, copied to every channel).
+    `encoding` is "pcm", "float" or "extensible-pcm" / "extensible-float"."""
+    floating = encoding.endswith("float")
+    if floating:
+        data = b"".join(struct.pack("<f" if bits == 32 else "<d", x) * channels for x in frames)
+    elif bits == 8:
         data = bytes(int(round(128 + 127 * x)) for x in frames for _ in range(channels))
     else:
-        data = b"".join(struct.pack("<h", int(round(32767 * x))) * channels for x in frames)
+        top = 2 ** (bits - 1) - 1
+        data = b"".join(int(round(top * x)).to_bytes(bits // 8, "little", signed=True) * channels for x in frames)
     align = channels * bits // 8
-    fmt = b"fmt " + struct.pack("<IHHIIHH", 16, 1, channels, rate, rate * align, align, bits)
+    tag = {"pcm": 1, "float": 3}.get(encoding, 0xFFFE)
+    fields = struct.pack("<HHIIHH", tag, channels, rate, rate * align, align, bits)
+    if tag == 3:
+        fields += struct.pack("<H", 0)
+    elif tag == 0xFFFE:
+        fields += struct.pack("<HHIH", 22, bits, 3 if channels == 2 else 4, 3 if floating else 1) + EXTENSIBLE_TAIL
+    fmt = b"fmt " + struct.pack("<I", len(fields)) + fields
     chunk = b"data" + struct.pack("<I", len(data)) + data + (b"\0" if len(data) % 2 else b"")
     info = b"LIST" + struct.pack("<I", 10) + b"INFOabcdef" if list_chunk else b""
     body = b"WAVE" + (chunk + info + fmt if data_first else fmt + info + chunk)
@@ -42,16 +56,25 @@ sound tone44.wav
 sound tone22.wav
 sound tone8stereo.wav
 sound decay.wav
+sound tone24.wav
+sound tonefloat.wav
+sound toneext.wav
 load
 assign 0 0 0
 assign 0 1 2
 assign 0 2 1
 assign 0 3 3
+assign 0 4 4
+assign 0 5 5
+assign 0 6 6
 master 100
 set 0 0 volume 127
 set 0 1 volume 127
 set 0 2 volume 127
 set 0 3 volume 127
+set 0 4 volume 127
+set 0 5 volume 127
+set 0 6 volume 127
 sleep 1000
 
 mark sync
@@ -96,6 +119,24 @@ mark eightbit
 trigger 0 1
 sleep 400
 stop 0 1
+sleep 250
+
+mark bits24
+trigger 0 4
+sleep 400
+stop 0 4
+sleep 250
+
+mark float
+trigger 0 5
+sleep 400
+stop 0 5
+sleep 250
+
+mark extensible
+trigger 0 6
+sleep 400
+stop 0 6
 sleep 250
 
 master 80
@@ -182,6 +223,10 @@ class AudioOutputTest(unittest.TestCase):
             "tone22.wav": wav_bytes(sine(1000, 3.0, 22050), 22050, 16, 1),
             "tone8stereo.wav": wav_bytes(sine(1500, 3.0, 44100), 44100, 8, 2, data_first=True, list_chunk=True),
             "decay.wav": wav_bytes(sine(1000, 1.0, 44100, decay=True), 44100, 16, 1),
+            # As today's editors write them: played as 16-bit PCM.
+            "tone24.wav": wav_bytes(sine(1000, 3.0, 48000), 48000, 24, 2, list_chunk=True),
+            "tonefloat.wav": wav_bytes(sine(1250, 3.0, 44100), 44100, 32, 1, encoding="float"),
+            "toneext.wav": wav_bytes(sine(1500, 3.0, 44100), 44100, 24, 2, encoding="extensible-pcm"),
         }
         for name, data in sounds.items():
             with open(os.path.join(cls.folder, name), "wb") as out:
@@ -235,7 +280,7 @@ class AudioOutputTest(unittest.TestCase):
     def test_probe_ran_every_command_without_notices(self):
         self.assertEqual(self.exit_code, 0, "\n".join(self.lines))
         self.assertFalse([line for line in self.lines if line.startswith("NOTE")])
-        self.assertEqual(len(self.marks), 18)
+        self.assertEqual(len(self.marks), 21)
 
     def test_pitch_follows_the_table_and_the_master_pitch_not_the_files_rate(self):
         # "transposed": step pitch 0 under master pitch 12; "retuned": the same
@@ -246,6 +291,17 @@ class AudioOutputTest(unittest.TestCase):
         for label, hz in expected.items():
             begin, end = self.window(label, *((200, 380) if label == "retuned" else (100, 300)))
             self.assertAlmostEqual(frequency(self.left, begin, end), hz, delta=hz * 0.01, msg=label)
+
+    def test_24_bit_float_and_extensible_files_play_their_tone_not_noise(self):
+        # Each is a clean sine at the level of the 16-bit one; noise would show
+        # as a wrong zero-crossing rate, a wrong level or power off the tone.
+        full = self.level("sync")
+        for label, hz in (("bits24", 1000 * 44100 / 48000), ("float", 1250), ("extensible", 1500)):
+            begin, end = self.window(label, 100, 300)
+            self.assertAlmostEqual(frequency(self.left, begin, end), hz, delta=hz * 0.01, msg=label)
+            self.assertAlmostEqual(db(self.level(label) / full), 0, delta=0.5, msg=label)
+            purity = tone_power(self.left, begin, end, hz) / rms(self.left, begin, end) ** 2
+            self.assertGreater(purity, 0.45, label)  # a pure sine gives 0.5
 
     def test_level_follows_the_volume_map(self):
         full = self.level("sync")
