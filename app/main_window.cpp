@@ -93,6 +93,8 @@ BOOL MainWindow::OnInitDialog() {
     }, this);
     library_.SetOwner(Handle());
     library_.SetCaptionUpdater([this] { UpdateCaption(); });
+    // The sound controls take every index of the new list.
+    library_.SetListLoadedHandler([this] { controller_.RefreshColumns(setup_.editMeasure); });
 
     setup_.modified = 0;
     panel_->LayoutColumns();
