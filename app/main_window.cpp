@@ -46,6 +46,11 @@ MainWindow::MainWindow() : Dialog(IDD_MAIN_WINDOW, nullptr) {
 MainWindow::~MainWindow() {
     // The timer thread must be gone before the sound engine it triggers.
     if (sequencer_.IsRunning()) sequencer_.StopPlayback();
+    // The window goes while everything its procedures reach is still here
+    // (the base class would destroy it only after the members); the members
+    // then release DirectSound, whose threads end with it, so none of them
+    // is still running when the process exits.
+    if (Handle()) DestroyWindow(Handle());
     if (backgroundBrush_) DeleteObject(backgroundBrush_);
 }
 
@@ -88,6 +93,8 @@ BOOL MainWindow::OnInitDialog() {
     }, this);
     library_.SetOwner(Handle());
     library_.SetCaptionUpdater([this] { UpdateCaption(); });
+    // The sound controls take every index of the new list.
+    library_.SetListLoadedHandler([this] { controller_.RefreshColumns(setup_.editMeasure); });
 
     setup_.modified = 0;
     panel_->LayoutColumns();

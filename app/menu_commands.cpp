@@ -63,7 +63,7 @@ bool MenuCommands::OnCommand(int id) {
     MainPanel& panel = *window_.Panel();
 
     // The sound menu and the three menu buttons come first.
-    const int soundCount = SoundMenuLength();
+    const int soundCount = SoundMenuLength(window_.Engine().SoundCount());
     if (id >= IDM_SOUND_FIRST && id < IDM_SOUND_FIRST + soundCount) {
         const int sound = id - IDM_SOUND_FIRST;
         const int step = panel.Menus().soundMenuStep;
@@ -209,9 +209,11 @@ void MenuCommands::PasteMeasure() {
         window_.Engine().AssignSound(edited, s, setup.measures[edited].steps[s].sound);
 }
 
-int MenuCommands::SoundMenuLength() {
-    // A step holds sound indices up to kSoundIndexMax.
-    return std::min(window_.Engine().SoundCount(), kSoundIndexMax + 1);
+int MenuCommands::SoundMenuLength(int soundCount) {
+    // The lowest id of the other commands is the File menu button's, which
+    // can arrive through the menu bar too; every index listed fits a step.
+    constexpr int kEntriesMax = std::min(ID_FILE_MENU - IDM_SOUND_FIRST, kSoundIndexMax + 1);
+    return std::max(0, std::min(soundCount, kEntriesMax));
 }
 
 std::string MenuCommands::SoundMenuText(int index, const std::string& name) {
@@ -224,11 +226,20 @@ void MenuCommands::ShowSoundMenu(int step) {
     MenuBar& bar = window_.Panel()->Menus();
     bar.soundMenuStep = step;
     const DWORD position = GetMessagePos();
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_SOUND_MENU));
+    HMENU menu = BuildSoundMenu(step);
     if (!menu) return;
+    if (HMENU popup = GetSubMenu(menu, 0))
+        TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
+                       static_cast<short>(HIWORD(position)), 0, bar.Handle(), nullptr);
+    DestroyMenu(menu);
+}
+
+HMENU MenuCommands::BuildSoundMenu(int step) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_SOUND_MENU));
+    if (!menu) return nullptr;
     HMENU popup = GetSubMenu(menu, 0);
     const Setup& setup = window_.GetSetup();
-    const int n = SoundMenuLength();
+    const int n = SoundMenuLength(window_.Engine().SoundCount());
     if (popup && n > 0) {
         ModifyMenuA(popup, IDM_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, IDM_SOUND_FIRST,
                     SoundMenuText(0, setup.soundNames[0]).c_str());
@@ -239,8 +250,6 @@ void MenuCommands::ShowSoundMenu(int step) {
         const int current = setup.StepAddress(setup.editMeasure, step).sound;
         if (current >= 0 && current < n)
             CheckMenuRadioItem(popup, IDM_SOUND_FIRST, IDM_SOUND_FIRST + n, IDM_SOUND_FIRST + current, MF_BYCOMMAND);
-        TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)),
-                       static_cast<short>(HIWORD(position)), 0, bar.Handle(), nullptr);
     }
-    DestroyMenu(menu);
+    return menu;
 }

@@ -21,15 +21,20 @@ public:
     void CopyMeasure();
     void PasteMeasure();
     void ShowSoundMenu(int step);
+    // The sound menu as it opens for a step: loaded, filled and marked; the
+    // caller destroys it.
+    HMENU BuildSoundMenu(int step);
     // The sound menu's entry for sound index i: "01: name".
     static std::string SoundMenuText(int index, const std::string& name);
+    // How many of `soundCount` sounds the sound menu lists: its ids
+    // (500 + index) stop below the other commands that reach the menu bar,
+    // so the sounds beyond are left out (the sound field reaches them).
+    static int SoundMenuLength(int soundCount);
 
     UINT ClipboardFormat() const { return clipboardFormat_; }
 
 private:
     void ToggleMute();
-    // How many sounds the sound menu offers.
-    int SoundMenuLength();
     void SetTempoUnit(int unit);
 
     MainWindow& window_;

@@ -109,6 +109,12 @@ void MDial::SetValue(int v) {
     field_.SetText(FormatInt(ShownFromValue(value_, displayOffset_)));
 }
 
+void MDial::SetMax(int max) {
+    max_ = max;
+    bar_.SetRange(min_, max_);
+    if (value_ > max_) SetValue(max_);
+}
+
 void MDial::SetValueKeepText(int v) {
     value_ = ClampToRange(v, min_, max_);
     bar_.SetValue(value_);

@@ -53,6 +53,8 @@ public:
     void SetLiveTyping(bool live);
     // Shown from the next SetValue on.
     void SetDisplayOffset(int offset) { displayOffset_ = offset; }
+    // A new upper end; a value above it comes down to it.
+    void SetMax(int max);
 
     void ShowArrows();
     void HideArrows();

@@ -11,6 +11,8 @@ constexpr int kKinds[] = {KIND_ON, KIND_PITCH, KIND_SOUND, KIND_VOLUME, KIND_PAN
 constexpr int kDefaultMasterVolume = 80;
 constexpr int kDefaultMasterPitch = 0;
 constexpr int kCentrePan = 64;
+// The sound control's range while the sound list is short.
+constexpr int kSoundControlMax = 127;
 }  // namespace
 
 void EditController::AttachEditor(EditorView& view, Setup& setup, void* owner, Sequencer& sequencer,
@@ -160,9 +162,12 @@ void EditController::ShowMeasure(int measure) {
 }
 
 void EditController::RefreshColumns(int measure) {
+    const int listed = static_cast<int>(std::min<size_t>(setup_->soundNames.size(), size_t{kSoundIndexMax} + 1));
+    const int soundMax = std::max(kSoundControlMax, listed - 1);
     for (int column = 0; column < kColumnCount; ++column) {
         view_->HoldColumnRedraw(column, true);
         const Step& step = setup_->StepAddress(measure, column);
+        view_->SetSoundControlMax(column, std::max<int>(soundMax, step.sound));
         for (int kind : kKinds) view_->SetStepControl(column, kind, GetStepValue(step, kind));
         view_->HoldColumnRedraw(column, false);
     }
@@ -217,7 +222,8 @@ void EditController::UndoLastEdit() {
     SetMasterVolume(setup_->undoMasterVolume);
     SetMasterPitch(setup_->undoMasterPitch);
     view_->SetMuteButton(setup_->undoMuted == 0);
-    setup_->muted = setup_->undoMuted;
+    // Sounding voices follow the restored mute, as they follow the button.
+    if (setup_->undoMuted != muted) sequencer_->ApplyMute(setup_->undoMuted == 0);
     setup_->undoTempo = tempo;
     setup_->undoMasterVolume = masterVolume;
     setup_->undoMasterPitch = masterPitch;

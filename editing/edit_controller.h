@@ -24,6 +24,10 @@ public:
     void AlternateAction(int id);
 
     void ShowMeasure(int measure);
+    // Shows the measure's steps in the columns; each sound control takes
+    // every index of the sound list (at least 0..127) and its step's own
+    // sound, so it shows what the step holds and steps on from there. Again
+    // whenever the sound list changes.
     void RefreshColumns(int measure);
     void SetTempo(double tempo);
     void SetMasterVolume(int value);

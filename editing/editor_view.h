@@ -10,6 +10,8 @@ public:
 
     // Step columns; `kind` is a step value kind (10..60).
     virtual void SetStepControl(int column, int kind, int value) = 0;
+    // The highest index the column's sound control takes (0..127 at first).
+    virtual void SetSoundControlMax(int column, int max) = 0;
     virtual int StepControlValue(int column, int kind) = 0;
     virtual void HoldColumnRedraw(int column, bool hold) = 0;
     // The column's own handling of an event (arrow repeat, drag, typed text).

@@ -55,6 +55,7 @@ bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
     SortLikeNtfs(setup_.soundNames);
     engine_.LoadSoundBank();
     SetCurrentDirectoryA(previous);
+    if (listLoaded_) listLoaded_();
     return true;
 }
 

@@ -17,6 +17,8 @@ public:
 
     void SetOwner(HWND owner) { owner_ = owner; }
     void SetCaptionUpdater(std::function<void()> update) { updateCaption_ = std::move(update); }
+    // Called after every load of the sound list.
+    void SetListLoadedHandler(std::function<void()> loaded) { listLoaded_ = std::move(loaded); }
 
     // Makes the folder the sound folder and loads its WAV files; false (and
     // nothing changed) when the folder cannot be entered.
@@ -44,6 +46,7 @@ private:
     SoundEngine& engine_;
     HWND owner_ = nullptr;
     std::function<void()> updateCaption_;
+    std::function<void()> listLoaded_;
     Chooser chooser_;
     Asker asker_;
 };

@@ -129,6 +129,7 @@ void MainPanel::OpenChainPopup(int measureIndex) {
 }
 
 void MainPanel::SetStepControl(int column, int kind, int value) { Column(column + 1).ShowValue(kind, value); }
+void MainPanel::SetSoundControlMax(int column, int max) { Column(column + 1).SetSoundMax(max); }
 int MainPanel::StepControlValue(int column, int kind) { return Column(column + 1).ReadValue(kind); }
 void MainPanel::HoldColumnRedraw(int column, bool hold) {
     StepColumn& c = Column(column + 1);

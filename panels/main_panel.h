@@ -58,6 +58,7 @@ public:
 
     // EditorView.
     void SetStepControl(int column, int kind, int value) override;
+    void SetSoundControlMax(int column, int max) override;
     int StepControlValue(int column, int kind) override;
     void HoldColumnRedraw(int column, bool hold) override;
     void ColumnHandleEvent(int column, int id) override;

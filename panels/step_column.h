@@ -25,6 +25,8 @@ public:
 
     // A step value onto its part (clamped by the part), and back.
     void ShowValue(int kind, int value);
+    // The highest sound index the sound field takes.
+    void SetSoundMax(int max) { soundDial_.SetMax(max); }
     int ReadValue(int kind);
     // The part's own handling of an event of one of its ids; returns id - base.
     int RouteChildEvent(int id);

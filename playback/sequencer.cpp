@@ -199,10 +199,14 @@ void Sequencer::ApplyJumpRequest() {
 }
 
 void Sequencer::OnMuteToggled(bool soundOn) {
+    ApplyMute(soundOn);
+    setup_->modified = 1;
+}
+
+void Sequencer::ApplyMute(bool soundOn) {
     setup_->muted = soundOn ? 0 : 1;
     if (setup_->muted) sound_->SilencePlayingVoices();
     else sound_->ReapplyVolumes();
-    setup_->modified = 1;
 }
 
 void Sequencer::SetClockSource(bool useTsc) {

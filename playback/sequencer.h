@@ -57,6 +57,8 @@ public:
     void OnMeasureKey(int index);
     // The mute button: pressed means sound on.
     void OnMuteToggled(bool soundOn);
+    // The same for Undo, which restores the mute without marking a change.
+    void ApplyMute(bool soundOn);
     // Chooses the clock source; during playback the run goes on, on the same grid.
     void SetClockSource(bool useTsc);
 

@@ -254,6 +254,52 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     EXPECT_NE(std::find(setup().soundNames.begin(), setup().soundNames.end(), name), setup().soundNames.end());
     EXPECT_NE(setup().StepAddress(0, 0).voice.Load(), nullptr) << "loaded from the root";
 
+    // A long list: a step's sound field shows and steps through every index
+    // of it, past 128.
+    const std::string many = TempFolder("sf-many-");
+    WavFile click;
+    click.data = SineData(440, 0.005, 44100, 16, 1);
+    const std::vector<uint8_t> clickBytes = click.Bytes();
+    for (int i = 0; i < 505; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "\\%03d.wav", i);
+        WriteFile(many + name, clickBytes);
+    }
+    ImportFolder(many, many + "\\000.wav");
+    ASSERT_EQ(setup().soundNames.size(), 505u);
+    commands().OnCommand(IDM_SOUND_FIRST + 299);  // entry 300, for step 5
+    EXPECT_EQ(setup().StepAddress(0, 5).sound, 299);
+    auto& soundDial = static_cast<MDial&>(*panel().Column(6).PartForKind(30));
+    EXPECT_EQ(soundDial.Field().GetText(), "300");
+    const int arrowX = ColumnX(6) + 1 + 3;
+    Click(arrowX, 2 + 96 + 4);  // up
+    EXPECT_EQ(setup().StepAddress(0, 5).sound, 300);
+    EXPECT_EQ(soundDial.Field().GetText(), "301");
+    Click(arrowX, 2 + 105 + 4);  // down
+    Click(arrowX, 2 + 105 + 4);
+    EXPECT_EQ(setup().StepAddress(0, 5).sound, 298);
+    commands().OnCommand(IDM_RANDOMIZE);
+    for (int s = 0; s < 16; ++s)
+        EXPECT_EQ(panel().Column(s + 1).ReadValue(30), setup().StepAddress(0, s).sound) << "step " << s;
+
+    // The sound menu lists the sounds whose ids stay below the other
+    // commands; the File menu button's command opens its menu, whatever the
+    // list's length.
+    HMENU soundMenu = commands().BuildSoundMenu(5);
+    HMENU soundPopup = GetSubMenu(soundMenu, 0);
+    const int listed = GetMenuItemCount(soundPopup);
+    EXPECT_EQ(listed, 502);
+    EXPECT_LT(static_cast<int>(GetMenuItemID(soundPopup, listed - 1)), ID_FILE_MENU);
+    char entry[64] = {};
+    GetMenuStringA(soundPopup, listed - 1, entry, sizeof entry, MF_BYPOSITION);
+    EXPECT_STREQ(entry, "502: 501.wav");
+    DestroyMenu(soundMenu);
+    setup().StepAddress(0, 5).sound = 7;
+    const UINT_PTR closer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    commands().OnCommand(ID_FILE_MENU);
+    KillTimer(nullptr, closer);
+    EXPECT_EQ(setup().StepAddress(0, 5).sound, 7) << "no sound was chosen";
+
     const std::string empty = TempFolder("sf-empty-");
     WriteFile(empty + "\\readme.txt", {'x'});
     ImportFolder(empty, empty + "\\readme.txt");

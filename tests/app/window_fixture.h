@@ -33,6 +33,14 @@ protected:
         ASSERT_TRUE(window->CreateModeless(nullptr));
         Pump();
     }
+    // As the program ends: the window and its sound engine are gone before
+    // the process exits. Under Wine a process that exits with DirectSound's
+    // threads still running now and then dies in that exit.
+    static void TearDownTestSuite() {
+        Pump();
+        delete window;
+        window = nullptr;
+    }
     void SetUp() override {
         for (SHORT& k : keysDown) k = 0;
         if (window->GetSequencer().IsRunning()) window->GetSequencer().StopPlayback();

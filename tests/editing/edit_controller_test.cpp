@@ -17,12 +17,14 @@ namespace {
 // The panels as the controller sees them: controls that clamp to their ranges.
 class ModelView : public EditorView {
 public:
-    static int Clamp(int kind, int v) {
+    int Clamp(int c, int kind, int v) {
         const int low = kind == KIND_ON ? 0 : kind == KIND_PITCH ? -59 : 0;
-        const int high = kind == KIND_ON ? 1 : kind == KIND_PITCH ? 67 : 127;
+        const int high = kind == KIND_ON ? 1 : kind == KIND_PITCH ? 67 : kind == KIND_SOUND ? SoundMax(c) : 127;
         return std::max(low, std::min(high, v));
     }
-    void SetStepControl(int c, int kind, int v) override { steps[{c, kind}] = Clamp(kind, v); }
+    void SetStepControl(int c, int kind, int v) override { steps[{c, kind}] = Clamp(c, kind, v); }
+    void SetSoundControlMax(int c, int max) override { soundMax[c] = max; }
+    int SoundMax(int c) const { return soundMax.count(c) ? soundMax.at(c) : 127; }
     int StepControlValue(int c, int kind) override { return steps[{c, kind}]; }
     void HoldColumnRedraw(int, bool hold) override { holds += hold ? 1 : 0; }
     void ColumnHandleEvent(int, int) override {}
@@ -46,6 +48,7 @@ public:
     bool IsAltDown() override { return alt; }
 
     std::map<std::pair<int, int>, int> steps;
+    std::map<int, int> soundMax;
     std::string readout;
     int selection = 0, marked = -1, holds = 0, volume = 0, pitch = 0;
     double tempo = 0;
@@ -165,6 +168,35 @@ TEST_F(EditControllerTest, SoundEditsRebindVoicesIncludingSpreadSteps) {
     EXPECT_EQ(voices.calls[1].step, 0);
     EXPECT_EQ(voices.calls[1].sound, 6);
     EXPECT_EQ(voices.calls[2].sound, 8);
+
+    // The sound controls take every index of the list, at least 0..127, and
+    // the index their step holds: a step shows its own sound and steps on
+    // from it, whatever the list.
+    EXPECT_EQ(view.SoundMax(0), 127);
+    for (int i = 0; i < 200; ++i) setup.soundNames.push_back("s" + std::to_string(i) + ".wav");
+    setup.StepAddress(0, 4).sound = 250;  // from a setup file made with a longer list
+    controller.RefreshColumns(0);  // as after every load of the list
+    EXPECT_EQ(view.SoundMax(0), 199);
+    EXPECT_EQ(view.SoundMax(4), 250);
+    EXPECT_EQ(view.StepControlValue(4, KIND_SOUND), 250);
+    view.shift = false;
+    Edit(2, KIND_SOUND, 180);
+    EXPECT_EQ(Value(0, 2, KIND_SOUND), 180);
+    view.SetStepControl(2, KIND_SOUND, view.StepControlValue(2, KIND_SOUND) + 1);  // an up arrow
+    controller.ApplyControl(ColumnControlId(2, KIND_SOUND));
+    EXPECT_EQ(Value(0, 2, KIND_SOUND), 181);
+    Edit(2, KIND_SOUND, 400);
+    EXPECT_EQ(Value(0, 2, KIND_SOUND), 199) << "no further than the list";
+    Edit(4, KIND_SOUND, 249);
+    EXPECT_EQ(Value(0, 4, KIND_SOUND), 249);
+
+    // A shorter list: back to 0..127 where the step holds less.
+    setup.soundNames.resize(3);
+    controller.RefreshColumns(0);
+    EXPECT_EQ(view.SoundMax(0), 127);
+    EXPECT_EQ(view.StepControlValue(2, KIND_SOUND), 199);
+    EXPECT_EQ(view.SoundMax(2), 199);
+    EXPECT_EQ(view.SoundMax(3), 127);
 }
 
 TEST_F(EditControllerTest, RightPressOnPanCentresAndUndoToggles) {
@@ -243,10 +275,21 @@ TEST_F(EditControllerTest, UndoRestoresMuteAndDoesNotMarkModified) {
     setup.muted = 1;
     view.mutePressed = false;
     setup.modified = 0;
+    recorder->events.clear();
     controller.UndoLastEdit();
     EXPECT_EQ(setup.muted, 0);
     EXPECT_TRUE(view.mutePressed);
     EXPECT_EQ(setup.undoMuted, 1);
+    EXPECT_EQ(setup.modified, 0);
+    // The voices follow: back to their volumes, and silenced by a second Undo.
+    EXPECT_EQ(recorder->Only("reapply").size(), 1u);
+    EXPECT_TRUE(recorder->Only("silence").empty());
+    recorder->events.clear();
+    controller.UndoLastEdit();
+    EXPECT_EQ(setup.muted, 1);
+    EXPECT_FALSE(view.mutePressed);
+    EXPECT_EQ(recorder->Only("silence").size(), 1u);
+    EXPECT_TRUE(recorder->Only("reapply").empty());
     EXPECT_EQ(setup.modified, 0);
 }
 
