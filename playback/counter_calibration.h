@@ -32,5 +32,5 @@ struct CalibrationPlan {
 
 // Time-stamp-counter ticks per millisecond, rounded to the nearest tick; 0
 // when no rate can be measured (no performance counter, a frequency below
-// 1000 per second, counters that do not move, or no two windows that agree).
+// 1000 per second, or counters that do not move in any window).
 int64_t MeasureTscTicksPerMs(CounterReader& counters, int64_t counterFrequency, const CalibrationPlan& plan = {});

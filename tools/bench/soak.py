@@ -33,7 +33,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(REPO, "tools", "wine"))
 sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 import harness  # noqa: E402
-from sequencer_timing import default_build, interval_ms, machine_description, percentile  # noqa: E402
+from sequencer_timing import interval_ms, machine_description, percentile  # noqa: E402
 
 DEMO = "Demo.^&^"
 KIT = "Stepforge Demo Kit"
@@ -116,7 +116,7 @@ def main():
     parser.add_argument("--tempo", type=float, default=3000)
     parser.add_argument("--build", default=None)
     options = parser.parse_args()
-    build = os.path.abspath(options.build or default_build())
+    build = os.path.abspath(options.build or harness.default_build_dir())
     tests = os.path.join(build, "tests")
     probe = os.path.join(tests, "soak_probe.exe")
     arch = harness.pe_arch(probe)

@@ -29,7 +29,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(REPO, "tools", "wine"))
 sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 import harness  # noqa: E402
-from sequencer_timing import default_build, machine_description  # noqa: E402
+from sequencer_timing import machine_description  # noqa: E402
 
 POLL = 0.005
 QUESTION = harness.SAVE_QUESTION_REGEX
@@ -91,7 +91,7 @@ def main():
     parser.add_argument("--build", default=None)
     parser.add_argument("--program", action="append", default=[], help="another Stepforge.exe to compare")
     options = parser.parse_args()
-    build = os.path.abspath(options.build or default_build())
+    build = os.path.abspath(options.build or harness.default_build_dir())
     bare = os.path.join(build, "tests", "bare_window.exe")
     programs = [os.path.join(build, "Stepforge.exe")] + [os.path.abspath(p) for p in options.program]
     setup = os.path.join(build, "demo", "Demo.^&^")

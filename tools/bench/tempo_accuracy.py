@@ -35,7 +35,7 @@ sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 sys.path.insert(0, os.path.join(REPO, "tests", "wine"))
 import harness  # noqa: E402
 from audio_analysis import RATE, onsets  # noqa: E402
-from sequencer_timing import click_wav, default_build, interval_ms, machine_description  # noqa: E402
+from sequencer_timing import click_wav, interval_ms, machine_description  # noqa: E402
 
 TEMPO = 126
 # A long capture buffer, so that the recording keeps up on a busy machine.
@@ -155,7 +155,7 @@ def main():
     parser.add_argument("--build", default=None)
     parser.add_argument("--probe", default=None, help="another sequencer_probe.exe to measure")
     options = parser.parse_args()
-    build = os.path.abspath(options.build or default_build())
+    build = os.path.abspath(options.build or harness.default_build_dir())
     probe = os.path.abspath(options.probe or os.path.join(build, "tests", "sequencer_probe.exe"))
     arch = harness.pe_arch(probe)
     print(f"build: {'64' if arch == 'win64' else '32'}-bit ({probe})", flush=True)
