@@ -94,7 +94,7 @@ BOOL MainWindow::OnInitDialog() {
     library_.SetOwner(Handle());
     library_.SetCaptionUpdater([this] { UpdateCaption(); });
     // The sound controls take every index of the new list.
-    library_.SetListLoadedHandler([this] { controller_.RefreshColumns(setup_.editMeasure); });
+    library_.SetListLoadedHandler([this] { controller_.RefreshSoundRanges(setup_.editMeasure); });
 
     setup_.modified = 0;
     panel_->LayoutColumns();

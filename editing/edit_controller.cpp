@@ -162,8 +162,7 @@ void EditController::ShowMeasure(int measure) {
 }
 
 void EditController::RefreshColumns(int measure) {
-    const int listed = static_cast<int>(std::min<size_t>(setup_->soundNames.size(), size_t{kSoundIndexMax} + 1));
-    const int soundMax = std::max(kSoundControlMax, listed - 1);
+    const int soundMax = SoundControlMax();
     for (int column = 0; column < kColumnCount; ++column) {
         view_->HoldColumnRedraw(column, true);
         const Step& step = setup_->StepAddress(measure, column);
@@ -171,6 +170,18 @@ void EditController::RefreshColumns(int measure) {
         for (int kind : kKinds) view_->SetStepControl(column, kind, GetStepValue(step, kind));
         view_->HoldColumnRedraw(column, false);
     }
+}
+
+void EditController::RefreshSoundRanges(int measure) {
+    // Never below the step's own sound, so no shown value changes.
+    const int soundMax = SoundControlMax();
+    for (int column = 0; column < kColumnCount; ++column)
+        view_->SetSoundControlMax(column, std::max<int>(soundMax, setup_->StepAddress(measure, column).sound));
+}
+
+int EditController::SoundControlMax() const {
+    const int listed = static_cast<int>(std::min<size_t>(setup_->soundNames.size(), size_t{kSoundIndexMax} + 1));
+    return std::max(kSoundControlMax, listed - 1);
 }
 
 void EditController::SetTempo(double tempo) {

@@ -26,9 +26,11 @@ public:
     void ShowMeasure(int measure);
     // Shows the measure's steps in the columns; each sound control takes
     // every index of the sound list (at least 0..127) and its step's own
-    // sound, so it shows what the step holds and steps on from there. Again
-    // whenever the sound list changes.
+    // sound, so it shows what the step holds and steps on from there.
     void RefreshColumns(int measure);
+    // Only the sound controls' ranges, whenever the sound list changes: a
+    // whole refresh of the columns costs start-up a noticeable time.
+    void RefreshSoundRanges(int measure);
     void SetTempo(double tempo);
     void SetMasterVolume(int value);
     void SetMasterPitch(int value);
@@ -49,6 +51,7 @@ private:
     EditorView* view_ = nullptr;
     Setup* setup_ = nullptr;
     Sequencer* sequencer_ = nullptr;
+    int SoundControlMax() const;
     VoiceBinder* voices_ = nullptr;
     bool ready_ = false;
 };

@@ -174,9 +174,10 @@ TEST_F(EditControllerTest, SoundEditsRebindVoicesIncludingSpreadSteps) {
     // from it, whatever the list.
     EXPECT_EQ(view.SoundMax(0), 127);
     for (int i = 0; i < 200; ++i) setup.soundNames.push_back("s" + std::to_string(i) + ".wav");
-    setup.StepAddress(0, 4).sound = 250;  // from a setup file made with a longer list
-    controller.RefreshColumns(0);  // as after every load of the list
+    controller.RefreshSoundRanges(0);  // as after every load of the list
     EXPECT_EQ(view.SoundMax(0), 199);
+    setup.StepAddress(0, 4).sound = 250;  // from a setup file made with a longer list
+    controller.ShowMeasure(0);  // as opening it does
     EXPECT_EQ(view.SoundMax(4), 250);
     EXPECT_EQ(view.StepControlValue(4, KIND_SOUND), 250);
     view.shift = false;
@@ -192,7 +193,7 @@ TEST_F(EditControllerTest, SoundEditsRebindVoicesIncludingSpreadSteps) {
 
     // A shorter list: back to 0..127 where the step holds less.
     setup.soundNames.resize(3);
-    controller.RefreshColumns(0);
+    controller.RefreshSoundRanges(0);
     EXPECT_EQ(view.SoundMax(0), 127);
     EXPECT_EQ(view.StepControlValue(2, KIND_SOUND), 199);
     EXPECT_EQ(view.SoundMax(2), 199);
