@@ -16,6 +16,9 @@
 
 namespace {
 
+// Ends a menu opened by the code under test (a timer's procedure, so CALLBACK for the 32-bit build).
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+
 std::string TempFolder(const std::string& name) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -295,7 +298,7 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     EXPECT_STREQ(entry, "502: 501.wav");
     DestroyMenu(soundMenu);
     setup().StepAddress(0, 5).sound = 7;
-    const UINT_PTR closer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const UINT_PTR closer = SetTimer(nullptr, 0, 200, CloseMenu);
     commands().OnCommand(ID_FILE_MENU);
     KillTimer(nullptr, closer);
     EXPECT_EQ(setup().StepAddress(0, 5).sound, 7) << "no sound was chosen";

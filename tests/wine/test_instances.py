@@ -57,9 +57,12 @@ class InstancesTest(unittest.TestCase):
         for number in range(count):
             process = self.session.start(EXE)
             known = {copy.window for copy in self.copies}
-            window = harness.wait_until(
-                lambda: [w for w in self.session.find_windows(harness.CAPTION_REGEX) if w not in known],
-                60, what=f"the window of copy {number + 1}")[0]
+            try:
+                window = harness.wait_until(
+                    lambda: [w for w in self.session.find_windows(harness.CAPTION_REGEX) if w not in known],
+                    60, what=f"the window of copy {number + 1}")[0]
+            except harness.HarnessError as error:
+                raise harness.HarnessError(f"{error}; {self.session.process_states()}") from None
             self.copies.append(Copy(number + 1, process, window))
         # Every copy opens centred on the screen: stacked apart, none hides another.
         for copy in self.copies:

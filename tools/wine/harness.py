@@ -286,8 +286,15 @@ class WineSession:
                                what=f"a window named /{caption_regex}/")
         except HarnessError as error:
             # A message box in the way is the usual reason: say what is on the screen.
-            raise HarnessError(f"{error}; visible windows: {self.visible_window_names()}") from None
+            raise HarnessError(f"{error}; visible windows: {self.visible_window_names()}; "
+                               f"{self.process_states()}") from None
         return found[0]
+
+    def process_states(self):
+        """What became of the programs started: running, or their exit codes."""
+        states = [f"{os.path.basename(p.args[1])} {'running' if p.poll() is None else f'exited with {p.returncode}'}"
+                  for p in self.processes if isinstance(p.args, list) and len(p.args) > 1]
+        return "programs: " + (", ".join(states) or "none started")
 
     def visible_window_names(self):
         names = []
