@@ -117,13 +117,7 @@ int RunCommandLineExport(const std::vector<std::string>& arguments) {
     setup.soundDirTitle = FileTitleOf(setup.soundDir);
     std::string folder;
     std::vector<std::string> names;
-    for (const std::string& candidate : SoundFolderCandidates(setup)) {
-        if (ListSoundFiles(candidate, &names)) {
-            folder = candidate;
-            break;
-        }
-    }
-    if (folder.empty()) {
+    if (!FindSoundFolder(setup, &folder, &names)) {
         return Fail("Could not find the sound folder \"" + setup.soundDir + "\" that " + setupPath +
                     " names, nor one of its name beside it.");
     }

@@ -26,6 +26,22 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
+namespace {
+// The WAV files of the current directory, in sound-list order.
+void ListWaveFilesHere(std::vector<std::string>* names) {
+    names->clear();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.wav", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names->push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SortLikeNtfs(*names);
+}
+}  // namespace
+
 bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
     char previous[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, previous);
@@ -44,15 +60,7 @@ bool SoundLibrary::LoadSoundDirectory(const std::string& folder) {
     engine_.ReleaseSoundBank();
     setup_.soundNames.clear();
 
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.wav", &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            setup_.soundNames.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    SortLikeNtfs(setup_.soundNames);
+    ListWaveFilesHere(&setup_.soundNames);
     engine_.LoadSoundBank();
     SetCurrentDirectoryA(previous);
     if (listLoaded_) listLoaded_();
@@ -125,18 +133,19 @@ bool ListSoundFiles(const std::string& folder, std::vector<std::string>* names) 
         SetCurrentDirectoryA(previous);
         return false;
     }
-    names->clear();
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.wav", &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names->push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    SortLikeNtfs(*names);
+    ListWaveFilesHere(names);
     SetCurrentDirectoryA(previous);
     return true;
+}
+
+bool FindSoundFolder(const Setup& setup, std::string* folder, std::vector<std::string>* names) {
+    for (const std::string& candidate : SoundFolderCandidates(setup)) {
+        if (ListSoundFiles(candidate, names)) {
+            *folder = candidate;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool SoundLibrary::AskOkCancel(const std::string& text) {

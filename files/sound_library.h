@@ -64,5 +64,8 @@ std::vector<std::string> SoundFolderCandidates(const Setup& setup);
 // The WAV files of a folder in sound-list order; false when the folder
 // cannot be entered. The current directory is the same afterwards.
 bool ListSoundFiles(const std::string& folder, std::vector<std::string>* names);
+// The first of the Setup's candidate sound folders that can be entered, and
+// its WAV files, without asking anyone; false when none can.
+bool FindSoundFolder(const Setup& setup, std::string* folder, std::vector<std::string>* names);
 // A name inside a folder, with one backslash between them.
 std::string PathInFolder(const std::string& folder, const std::string& name);

@@ -56,12 +56,7 @@ int main(int argc, char** argv) {
     setup.soundDirTitle = FileTitleOf(setup.soundDir);
     std::string folder;
     std::vector<std::string> names;
-    for (const std::string& candidate : SoundFolderCandidates(setup)) {
-        if (ListSoundFiles(candidate, &names)) {
-            folder = candidate;
-            break;
-        }
-    }
+    if (!FindSoundFolder(setup, &folder, &names)) return 1;
     std::vector<DecodedWave> decoded(names.size());
     std::vector<SoundFrames> sounds(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
