@@ -10,42 +10,12 @@
 
 #include "audio/wave_encode.h"
 #include "tests/audio/wav_builder.h"
+#include "tests/temp_folder.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-class Folder {
-public:
-    Folder() {
-        static unsigned counter = 0;
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        do {
-            path_ = fs::temp_directory_path() / ("sfexport-" + std::to_string(stamp) + "-" + std::to_string(++counter));
-        } while (!fs::create_directory(path_));
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    size_t Count() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {})); }
-
-private:
-    fs::path path_;
-};
-
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
 
 int16_t Sample(const Bytes& file, size_t frame, int channel) {
     const size_t at = 44 + 4 * frame + 2 * static_cast<size_t>(channel);
@@ -65,7 +35,7 @@ Bytes Wave16(const std::vector<int>& values, uint16_t channels) {
 }
 
 struct Fixture {
-    Folder folder;
+    TempFolder folder{"sfexport-"};
     ::Setup setup;
     std::vector<std::string> sounds;
     ExportPlan plan;

@@ -14,6 +14,7 @@
 
 #include "model/atomic_file.h"
 #include "model/text_encoding.h"
+#include "tests/temp_folder.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -26,36 +27,6 @@ using Bytes = std::vector<uint8_t>;
 namespace {
 
 // A fresh folder for one test, removed with its contents afterwards.
-class TempDir {
- public:
-  TempDir() {
-    static unsigned counter = 0;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    do {
-      path_ = fs::temp_directory_path() / ("sftest-" + std::to_string(stamp) + "-" + std::to_string(++counter));
-    } while (!fs::create_directory(path_));
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  size_t Count() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {})); }
-
- private:
-  fs::path path_;
-};
-
-Bytes ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-
 // Little-endian assembly on the test side, independent of the program's writer.
 struct Builder {
   Bytes b;
@@ -173,7 +144,7 @@ TEST(SetupFileLayout, EncoderMatchesHandBuiltFile) {
 }
 
 TEST(SetupFileRoundTrip, EveryStringFormThroughRealFiles) {
-  TempDir dir;
+  TempFolder dir;
   for (size_t length : {0u, 254u, 255u, 65533u, 65534u, 70000u}) {
     ::Setup written, read;
     Fill(written, 7);
@@ -374,7 +345,7 @@ TEST(FailedReads, TruncationAtEveryLengthChangesNothing) {
 }
 
 TEST(FailedReads, TruncatedEmptyMissingAndHostileFiles) {
-  TempDir dir;
+  TempFolder dir;
   ::Setup source, target;
   source.soundDir = std::string(9000, 's');  // longer than one read buffer
   const Bytes file = EncodeSetupFile(source, {});
@@ -408,7 +379,7 @@ TEST(FailedReads, TruncatedEmptyMissingAndHostileFiles) {
 }
 
 TEST(AtomicSave, FailureKeepsTheOldFileAndLeavesNoTemporary) {
-  TempDir dir;
+  TempFolder dir;
   const Bytes bytes = {1, 2, 3};
   EXPECT_FALSE(WriteFileAtomically(dir.File("no-such-folder") + "/x.^&^", bytes));
   fs::create_directory(dir.File("taken"));
@@ -450,7 +421,7 @@ TEST(AtomicSave, FailureKeepsTheOldFileAndLeavesNoTemporary) {
 #ifndef _WIN32
 TEST(AtomicSave, ShortWriteKeepsTheOldFile) {
   for (size_t oldSize : {size_t{100}, size_t{20000}}) {
-    TempDir dir;
+    TempFolder dir;
     const std::string path = dir.File("song.^&^");
     Bytes old(oldSize);
     for (size_t i = 0; i < oldSize; ++i) old[i] = static_cast<uint8_t>(i * 31);
