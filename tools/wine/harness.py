@@ -229,6 +229,12 @@ class WineSession:
         if os.path.exists(os.path.join(self.prefix, "system.reg")):
             subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=60, check=False)
+            # -k only asks: a program of the next session on this prefix that
+            # reaches the old server before it is gone joins its desktop, whose
+            # display has just been closed, and exits without a window.
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=30, check=False)
         for process in self.processes:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(timeout=10)
