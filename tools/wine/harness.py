@@ -170,6 +170,8 @@ class WineSession:
                 self._start_display()
             if self.audio:
                 self._start_audio()
+            if self.need_display:
+                self._start_desktop()
         except BaseException:
             self.close()
             raise
@@ -204,6 +206,43 @@ class WineSession:
         self.display = ":" + number.decode().strip()
         self.env["DISPLAY"] = self.display
 
+    def _start_desktop(self):
+        """Starts Wine's desktop with a program of its own before the session's.
+
+        Under load Wine 8 now and then finishes starting its desktop process
+        (explorer) only after the first program has given up waiting for it:
+        every program of that server then finds no display driver, and ours
+        ends without a window. The first program here is notepad, and a
+        server whose notepad gets no window is replaced.
+        """
+        for _ in range(3):
+            notepad = subprocess.Popen([self.loader, "notepad"], env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                wait_until(lambda: notepad.poll() is not None or self.find_windows("Notepad$"), 60,
+                           what="Wine's desktop")
+                started = notepad.poll() is None
+            except HarnessError:
+                started = False
+            with contextlib.suppress(ProcessLookupError):
+                notepad.kill()
+            notepad.wait(timeout=30)
+            if started:
+                return
+            print("harness: Wine's desktop did not start; starting its server again", file=sys.stderr)
+            self._stop_wineserver()
+        raise HarnessError("Wine's desktop did not start three times: its programs get no window")
+
+    def _stop_wineserver(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=False)
+        # -k only asks: a program of the next session on this prefix that
+        # reaches the old server before it is gone joins its desktop, whose
+        # display has just been closed, and exits without a window.
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30, check=False)
+
     def _start_audio(self):
         self._runtime_dir = tempfile.mkdtemp(prefix="stepforge-pulse-")
         os.chmod(self._runtime_dir, 0o700)
@@ -227,14 +266,7 @@ class WineSession:
                 with contextlib.suppress(ProcessLookupError):
                     process.kill()
         if os.path.exists(os.path.join(self.prefix, "system.reg")):
-            subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=60, check=False)
-            # -k only asks: a program of the next session on this prefix that
-            # reaches the old server before it is gone joins its desktop, whose
-            # display has just been closed, and exits without a window.
-            with contextlib.suppress(subprocess.TimeoutExpired):
-                subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, timeout=30, check=False)
+            self._stop_wineserver()
         for process in self.processes:
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(timeout=10)
