@@ -27,7 +27,7 @@ def db(ratio):
     return 20 * math.log10(ratio) if ratio > 0 else -math.inf
 
 
-def frequency(channel, begin, end):
+def frequency(channel, begin, end, rate=RATE):
     """Frequency of a clean tone from its rising zero crossings, interpolated."""
     crossings = []
     for i in range(begin + 1, end):
@@ -37,7 +37,7 @@ def frequency(channel, begin, end):
     if len(crossings) < 3:
         return 0.0
     periods = len(crossings) - 1
-    return periods * RATE / (crossings[-1] - crossings[0])
+    return periods * rate / (crossings[-1] - crossings[0])
 
 
 def tone_power(channel, begin, end, hz):

@@ -16,7 +16,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
 sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
-from audio_analysis import onsets  # noqa: E402
+from audio_analysis import frequency, onsets  # noqa: E402
 from setup_writer import setup_file_bytes  # noqa: E402
 
 EXE = os.environ["STEPFORGE_EXE"]
@@ -73,17 +73,6 @@ def rms_db(channel, begin, end):
     window = channel[begin:end]
     power = sum(x * x for x in window) / max(1, len(window))
     return 10 * math.log10(power) if power > 0 else -math.inf
-
-
-def frequency(channel, begin, end, rate):
-    crossings = []
-    for i in range(begin + 1, end):
-        a, b = channel[i - 1], channel[i]
-        if a < 0 <= b:
-            crossings.append(i - 1 + (-a) / (b - a))
-    if len(crossings) < 3:
-        return 0.0
-    return (len(crossings) - 1) * rate / (crossings[-1] - crossings[0])
 
 
 def describe(left, right, rate, count):
