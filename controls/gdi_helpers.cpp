@@ -31,3 +31,32 @@ HFONT CreatePointFont(int tenthsOfPoint, const char* faceName) {
     std::strncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
     return CreateFontIndirectA(&font);
 }
+
+bool CreateColourBitmap(int width, int height, ColourBitmap* made) {
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    ColourBitmap result;
+    result.dc = CreateCompatibleDC(nullptr);
+    result.bitmap = result.dc ? CreateDIBSection(result.dc, &format, DIB_RGB_COLORS, &result.bits, nullptr, 0)
+                              : nullptr;
+    if (!result.bitmap) {
+        if (result.dc) DeleteDC(result.dc);
+        return false;
+    }
+    result.previous = SelectObject(result.dc, result.bitmap);
+    *made = result;
+    return true;
+}
+
+void DeleteColourBitmap(ColourBitmap& bitmap) {
+    if (!bitmap.dc) return;
+    SelectObject(bitmap.dc, bitmap.previous);
+    DeleteObject(bitmap.bitmap);
+    DeleteDC(bitmap.dc);
+    bitmap = ColourBitmap();
+}

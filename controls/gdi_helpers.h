@@ -17,6 +17,20 @@ void ExcludeRect(HDC dc, const RECT& rect);
 // colour appears behind the letters.
 void DrawCaption(HDC dc, const RECT& rect, const std::string& text, COLORREF colour);
 
+// A memory DC with a top-down 32-bit colour bitmap selected into it, whatever
+// the screen's depth: copied to a window or into a bitmap of any depth, each
+// colour converts exactly as drawing there would.
+struct ColourBitmap {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    void* bits = nullptr;  // the pixels, 0x00RRGGBB, row by row from the top
+};
+// False, and nothing left behind, when the DC or the bitmap cannot be made.
+bool CreateColourBitmap(int width, int height, ColourBitmap* made);
+// Deselects and deletes both; nothing for one never made.
+void DeleteColourBitmap(ColourBitmap& bitmap);
+
 // A font of the given size in tenths of a point for the screen, as the text
 // fields use; "Arial" for an empty face name and 9 points for a size of 0.
 HFONT CreatePointFont(int tenthsOfPoint, const char* faceName);

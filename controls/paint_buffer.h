@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "controls/gdi_helpers.h"
+
 class PaintBuffer {
 public:
     PaintBuffer() = default;
@@ -27,9 +29,7 @@ public:
 private:
     bool Reserve(int width, int height);
 
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
+    ColourBitmap buffer_;
     int width_ = 0;
     int height_ = 0;
 };

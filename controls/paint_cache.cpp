@@ -2,15 +2,15 @@
 
 #include <vector>
 
+#include "controls/gdi_helpers.h"
+
 namespace PaintCache {
 namespace {
 
 struct Picture {
     std::string key;
     COLORREF ink, paper;
-    HDC dc;
-    HBITMAP colour;
-    HGDIOBJ previous;
+    ColourBitmap surface;
     int width, height;
 };
 
@@ -41,50 +41,33 @@ const Picture* Find(const std::string& key, COLORREF ink, COLORREF paper) {
     return nullptr;
 }
 
-// A 32-bit colour picture, whatever the screen: copying it to a window or
-// into a bitmap of any depth converts each colour exactly as drawing there
-// would.
 bool MakePicture(Picture& picture) {
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = picture.width;
-    format.bmiHeader.biHeight = -picture.height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    picture.dc = CreateCompatibleDC(nullptr);
-    picture.colour = picture.dc ? CreateDIBSection(picture.dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (!picture.colour) {
-        if (picture.dc) DeleteDC(picture.dc);
-        return false;
-    }
-    picture.previous = SelectObject(picture.dc, picture.colour);
-    SetTextColor(picture.dc, picture.ink);
-    SetBkColor(picture.dc, picture.paper);
+    if (!CreateColourBitmap(picture.width, picture.height, &picture.surface)) return false;
+    SetTextColor(picture.surface.dc, picture.ink);
+    SetBkColor(picture.surface.dc, picture.paper);
     return true;
 }
 
 TintedPicture Keep(const Picture& picture) {
     if (Pictures().size() >= kMaxPictures) Clear();
     Pictures().push_back(picture);
-    return {picture.dc, picture.width, picture.height};
+    return {picture.surface.dc, picture.width, picture.height};
 }
 
 }  // namespace
 
 TintedPicture Tinted(const std::string& name, HBITMAP mono, COLORREF ink, COLORREF paper) {
-    if (const Picture* found = Find(name, ink, paper)) return {found->dc, found->width, found->height};
+    if (const Picture* found = Find(name, ink, paper)) return {found->surface.dc, found->width, found->height};
     BITMAP info = {};
     if (!mono || !GetObjectA(mono, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return {nullptr, 0, 0};
-    Picture picture = {name, ink, paper, nullptr, nullptr, nullptr, info.bmWidth, info.bmHeight};
+    Picture picture = {name, ink, paper, {}, info.bmWidth, info.bmHeight};
     if (!MakePicture(picture)) return {nullptr, 0, 0};
     // A monochrome source takes the destination's text colour for its 0 bits
     // and its background colour for its 1 bits: this is the tinting.
-    HDC source = CreateCompatibleDC(picture.dc);
+    HDC source = CreateCompatibleDC(picture.surface.dc);
     HGDIOBJ oldSource = SelectObject(source, mono);
-    BitBlt(picture.dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    BitBlt(picture.surface.dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
     SelectObject(source, oldSource);
     DeleteDC(source);
     GdiFlush();
@@ -93,13 +76,13 @@ TintedPicture Tinted(const std::string& name, HBITMAP mono, COLORREF ink, COLORR
 
 TintedPicture Rendered(const std::string& key, COLORREF ink, COLORREF paper, int width, int height,
                        const std::function<void(HDC)>& render) {
-    if (const Picture* found = Find(key, ink, paper)) return {found->dc, found->width, found->height};
+    if (const Picture* found = Find(key, ink, paper)) return {found->surface.dc, found->width, found->height};
     if (width <= 0 || height <= 0) return {nullptr, 0, 0};
-    Picture picture = {key, ink, paper, nullptr, nullptr, nullptr, width, height};
+    Picture picture = {key, ink, paper, {}, width, height};
     if (!MakePicture(picture)) return {nullptr, 0, 0};
-    const int saved = SaveDC(picture.dc);
-    render(picture.dc);
-    RestoreDC(picture.dc, saved);
+    const int saved = SaveDC(picture.surface.dc);
+    render(picture.surface.dc);
+    RestoreDC(picture.surface.dc, saved);
     GdiFlush();
     return Keep(picture);
 }
@@ -119,11 +102,7 @@ HBRUSH SolidBrush(COLORREF colour) {
 }
 
 void Clear() {
-    for (const Picture& picture : Pictures()) {
-        SelectObject(picture.dc, picture.previous);
-        DeleteObject(picture.colour);
-        DeleteDC(picture.dc);
-    }
+    for (Picture& picture : Pictures()) DeleteColourBitmap(picture.surface);
     Pictures().clear();
     for (const Brush& brush : Brushes()) DeleteObject(brush.brush);
     Brushes().clear();

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/about_box.h"
+#include "controls/gdi_helpers.h"
 #include "controls/hyperlink.h"
 #include "resources/resource.h"
 #include "tests/app/window_fixture.h"
@@ -137,26 +138,17 @@ COLORREF CtlColourText(HWND parent, HWND control) {
 int PaintedPixels(HWND control, COLORREF colour) {
     RECT client;
     GetClientRect(control, &client);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    ColourBitmap picture;
+    if (!CreateColourBitmap(client.right, client.bottom, &picture)) return -1;
+    HDC dc = picture.dc;
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     GdiFlush();
     const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     int count = 0;
-    const auto* pixels = static_cast<const DWORD*>(bits);
+    const auto* pixels = static_cast<const DWORD*>(picture.bits);
     for (int i = 0; i < client.right * client.bottom; ++i) count += (pixels[i] & 0xFFFFFF) == wanted;
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    DeleteColourBitmap(picture);
     return count;
 }
 

@@ -54,55 +54,42 @@ LRESULT CALLBACK GalleryHost::WindowProc(HWND window, UINT message, WPARAM wPara
 }
 
 Picture::Picture(int width, int height, COLORREF fill) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<const unsigned*>(bits);
-    previousBitmap_ = SelectObject(dc_, bitmap_);
+    CreateColourBitmap(width, height, &surface_);
     labelFont_ = CreatePointFont(70, "Arial");
     Fill(RECT{0, 0, width, height}, fill);
 }
 
 Picture::~Picture() {
-    SelectObject(dc_, previousBitmap_);
-    DeleteObject(bitmap_);
+    DeleteColourBitmap(surface_);
     DeleteObject(labelFont_);
-    DeleteDC(dc_);
 }
 
-void Picture::Fill(const RECT& rect, COLORREF colour) { FillSolid(dc_, rect, colour); }
+void Picture::Fill(const RECT& rect, COLORREF colour) { FillSolid(surface_.dc, rect, colour); }
 
 SIZE Picture::LabelSize(const std::string& text) {
-    HGDIOBJ previous = SelectObject(dc_, labelFont_);
+    HGDIOBJ previous = SelectObject(surface_.dc, labelFont_);
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc_, previous);
+    GetTextExtentPoint32A(surface_.dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(surface_.dc, previous);
     return size;
 }
 
 int Picture::Label(int x, int y, const std::string& text, COLORREF colour) {
-    HGDIOBJ previous = SelectObject(dc_, labelFont_);
-    SetTextColor(dc_, colour);
-    SetBkMode(dc_, TRANSPARENT);
-    TextOutA(dc_, x, y, text.c_str(), static_cast<int>(text.size()));
+    HGDIOBJ previous = SelectObject(surface_.dc, labelFont_);
+    SetTextColor(surface_.dc, colour);
+    SetBkMode(surface_.dc, TRANSPARENT);
+    TextOutA(surface_.dc, x, y, text.c_str(), static_cast<int>(text.size()));
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc_, previous);
+    GetTextExtentPoint32A(surface_.dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(surface_.dc, previous);
     return size.cx;
 }
 
 void Picture::PaintHost(const GalleryHost& host) {
-    const int saved = SaveDC(dc_);
-    ControlRegistry::PaintControls(dc_, &host);
-    RestoreDC(dc_, saved);
-    PrintContext context = {dc_, host.HostWindow()};
+    const int saved = SaveDC(surface_.dc);
+    ControlRegistry::PaintControls(surface_.dc, &host);
+    RestoreDC(surface_.dc, saved);
+    PrintContext context = {surface_.dc, host.HostWindow()};
     EnumChildWindows(host.HostWindow(), PrintField, reinterpret_cast<LPARAM>(&context));
 }
 
@@ -128,7 +115,7 @@ bool Picture::WriteBmp(const std::string& path) const {
     std::vector<unsigned char> row(static_cast<size_t>(stride));
     for (int y = height_ - 1; y >= 0; --y) {
         for (int x = 0; x < width_; ++x) {
-            const unsigned pixel = bits_[y * width_ + x];
+            const unsigned pixel = static_cast<const unsigned*>(surface_.bits)[y * width_ + x];
             row[x * 3 + 0] = static_cast<unsigned char>(pixel & 0xFF);
             row[x * 3 + 1] = static_cast<unsigned char>((pixel >> 8) & 0xFF);
             row[x * 3 + 2] = static_cast<unsigned char>((pixel >> 16) & 0xFF);

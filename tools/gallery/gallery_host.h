@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controls/control_host.h"
+#include "controls/gdi_helpers.h"
 
 class GalleryHost : public ControlHost {
 public:
@@ -28,7 +29,7 @@ public:
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    HDC Dc() const { return dc_; }
+    HDC Dc() const { return surface_.dc; }
     int Width() const { return width_; }
     int Height() const { return height_; }
     void Fill(const RECT& rect, COLORREF colour);
@@ -41,9 +42,6 @@ public:
 
 private:
     int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previousBitmap_ = nullptr;
+    ColourBitmap surface_;
     HFONT labelFont_ = nullptr;
-    const unsigned* bits_ = nullptr;
 };
