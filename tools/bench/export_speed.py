@@ -25,7 +25,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(REPO, "tools", "wine"))
 sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 import harness  # noqa: E402
-from sequencer_timing import machine_description  # noqa: E402
+from sequencer_timing import print_setting  # noqa: E402
 
 
 def main():
@@ -38,10 +38,7 @@ def main():
     program = os.path.join(build, "Stepforge.exe")
     demo = os.path.join(build, "demo", "Demo.^&^")
     arch = harness.pe_arch(bench)
-    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({build})", flush=True)
-    print(f"machine: {machine_description()}", flush=True)
-    with open("/proc/loadavg") as load:
-        print(f"load average before: {' '.join(load.read().split()[:3])}", flush=True)
+    print_setting(arch, build)
     folder = tempfile.mkdtemp(prefix="stepforge-export-bench-")
     out = os.path.join(folder, "demo.wav")
     with harness.WineSession(os.path.join(build, "wineprefix"), need_display=False, arch=arch) as session:

@@ -125,6 +125,13 @@ def machine_description():
     return f"{os.cpu_count()} cores, {model}, Linux {os.uname().release}, {wine or 'Wine'}"
 
 
+def print_setting(arch, measured):
+    """The lines every benchmark starts with: the build, the machine and its load."""
+    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({measured})", flush=True)
+    print(f"machine: {machine_description()}", flush=True)
+    print(f"load average at the start: {' '.join(f'{v:.2f}' for v in os.getloadavg())}", flush=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--seconds", type=float, default=30)
@@ -134,8 +141,7 @@ def main():
     build = os.path.abspath(options.build or harness.default_build_dir())
     probe = os.path.join(build, "tests", "sequencer_probe.exe")
     arch = harness.pe_arch(probe)
-    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({build})", flush=True)
-    print(f"machine: {machine_description()}", flush=True)
+    print_setting(arch, build)
     folder = tempfile.mkdtemp(prefix="stepforge-bench-")
     with open(os.path.join(folder, "click.wav"), "wb") as out:
         out.write(click_wav())

@@ -33,7 +33,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(REPO, "tools", "wine"))
 sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 import harness  # noqa: E402
-from sequencer_timing import interval_ms, machine_description, percentile  # noqa: E402
+from sequencer_timing import interval_ms, percentile, print_setting  # noqa: E402
 
 DEMO = "Demo.^&^"
 KIT = "Stepforge Demo Kit"
@@ -120,9 +120,8 @@ def main():
     tests = os.path.join(build, "tests")
     probe = os.path.join(tests, "soak_probe.exe")
     arch = harness.pe_arch(probe)
-    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({build})", flush=True)
-    print(f"machine: {machine_description()}", flush=True)
-    print(f"started: {time.strftime('%Y-%m-%d %H:%M')}, load average {os.getloadavg()[0]:.1f}", flush=True)
+    print_setting(arch, build)
+    print(f"started: {time.strftime('%Y-%m-%d %H:%M')}", flush=True)
     folder = tempfile.mkdtemp(prefix="stepforge-soak-")
     try:
         name = demo_at_tempo(build, options.tempo, folder)

@@ -29,7 +29,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(REPO, "tools", "wine"))
 sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 import harness  # noqa: E402
-from sequencer_timing import machine_description  # noqa: E402
+from sequencer_timing import print_setting  # noqa: E402
 
 POLL = 0.005
 QUESTION = harness.SAVE_QUESTION_REGEX
@@ -96,10 +96,7 @@ def main():
     programs = [os.path.join(build, "Stepforge.exe")] + [os.path.abspath(p) for p in options.program]
     setup = os.path.join(build, "demo", "Demo.^&^")
     arch = harness.pe_arch(programs[0])
-    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({build})", flush=True)
-    print(f"machine: {machine_description()}", flush=True)
-    with open("/proc/loadavg") as load:
-        print(f"load average at the start: {' '.join(load.read().split()[:3])}", flush=True)
+    print_setting(arch, build)
 
     starts = {p: [] for p in [bare] + programs}
     gone = {p: [] for p in [bare] + programs}

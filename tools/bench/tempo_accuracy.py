@@ -35,7 +35,7 @@ sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 sys.path.insert(0, os.path.join(REPO, "tests", "wine"))
 import harness  # noqa: E402
 from audio_analysis import RATE, onsets  # noqa: E402
-from sequencer_timing import click_wav, interval_ms, machine_description  # noqa: E402
+from sequencer_timing import click_wav, interval_ms, print_setting  # noqa: E402
 
 TEMPO = 126
 # A long capture buffer, so that the recording keeps up on a busy machine.
@@ -158,10 +158,7 @@ def main():
     build = os.path.abspath(options.build or harness.default_build_dir())
     probe = os.path.abspath(options.probe or os.path.join(build, "tests", "sequencer_probe.exe"))
     arch = harness.pe_arch(probe)
-    print(f"build: {'64' if arch == 'win64' else '32'}-bit ({probe})", flush=True)
-    print(f"machine: {machine_description()}", flush=True)
-    with open("/proc/loadavg") as load:
-        print(f"load average at the start: {' '.join(load.read().split()[:3])}", flush=True)
+    print_setting(arch, probe)
     folder = tempfile.mkdtemp(prefix="stepforge-tempo-")
     with open(os.path.join(folder, "click.wav"), "wb") as out:
         out.write(click_wav())
