@@ -27,6 +27,33 @@ def db(ratio):
     return 20 * math.log10(ratio) if ratio > 0 else -math.inf
 
 
+def holes(left, right, begin, end, hole_ms=2, rate=RATE):
+    """Runs of at least `hole_ms` inside [begin, end) where both channels are
+    exactly silent between sounding samples, as (first, past-the-last) pairs.
+    Wine's mixer on a busy machine can miss its period and the sink then
+    plays silence; the sound resumes late, which says nothing about the
+    program but skews a frequency or a level measured across it."""
+    shortest = int(hole_ms * rate / 1000)
+    found, quiet_from, sounded = [], None, False
+    for i in range(begin, end):
+        if abs(left[i]) < 1e-6 and abs(right[i]) < 1e-6:
+            if quiet_from is None:
+                quiet_from = i
+            continue
+        if sounded and quiet_from is not None and i - quiet_from >= shortest:
+            found.append((quiet_from, i))
+        quiet_from, sounded = None, True
+    return found
+
+
+def steady_part(left, right, begin, end, shortest_ms=100, rate=RATE):
+    """The longest part of [begin, end) between holes; the window itself when
+    it has none, or when no part is as long as `shortest_ms`."""
+    edges = [begin] + [edge for hole in holes(left, right, begin, end, rate=rate) for edge in hole] + [end]
+    longest = max(zip(edges[::2], edges[1::2]), key=lambda part: part[1] - part[0])
+    return longest if longest[1] - longest[0] >= shortest_ms * rate / 1000 else (begin, end)
+
+
 def frequency(channel, begin, end, rate=RATE):
     """Frequency of a clean tone from its rising zero crossings, interpolated."""
     crossings = []

@@ -11,7 +11,7 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
 import harness  # noqa: E402
-from audio_analysis import RATE, db, first_onset, frequency, ms_to_index, onsets, rms, tone_power  # noqa: E402
+from audio_analysis import RATE, db, first_onset, frequency, holes, ms_to_index, onsets, rms, steady_part, tone_power  # noqa: E402
 
 PROBE = os.environ["STEPFORGE_ENGINE_PROBE"]
 PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
@@ -235,6 +235,18 @@ class AudioOutputTest(unittest.TestCase):
         with open(script, "w") as out:
             out.write(SCRIPT.format(folder="Z:" + cls.folder.replace("/", "\\")))
 
+        # A recording with long holes (Wine's mixer starved by a busy machine)
+        # is made again: they say nothing about the program but move its
+        # onsets; short ones are measured around (see window()).
+        for attempt in range(3):
+            cls.record(script)
+            long_holes = cls.labels_with_holes(longer_than_ms=18)
+            if not long_holes:
+                break
+            print(f"recording {attempt + 1} has long holes under {', '.join(long_holes)}", file=sys.stderr)
+
+    @classmethod
+    def record(cls, script):
         with harness.WineSession(PREFIX, audio=True) as session:
             session.start_recording(os.path.join(cls.folder, "out.raw"))
             probe = session.start(PROBE, script, stdout=subprocess.PIPE)
@@ -250,9 +262,19 @@ class AudioOutputTest(unittest.TestCase):
         # The first sound in the recording is the "sync" trigger; every other
         # event sits at the same offset (give or take Wine's 10 ms mixing step).
         onset = min(first_onset(cls.left) or len(cls.left), first_onset(cls.right) or len(cls.right))
-        cls.offset = onset - ms_to_index(cls.marks["sync"])
+        cls.offset = onset - ms_to_index(cls.marks.get("sync", 0))
         # Sounds that begin after silence, on either channel.
         cls.starts = sorted(set(onsets(cls.left, threshold=0.02)) | set(onsets(cls.right, threshold=0.02)))
+
+    @classmethod
+    def labels_with_holes(cls, longer_than_ms):
+        found = []
+        for label in cls.marks:
+            at = cls.origin(label)
+            within = holes(cls.left, cls.right, max(0, at), min(len(cls.left), at + ms_to_index(400)))
+            if any(end - begin > ms_to_index(longer_than_ms) for begin, end in within):
+                found.append(label)
+        return found
 
     @classmethod
     def origin(cls, label):
@@ -271,7 +293,12 @@ class AudioOutputTest(unittest.TestCase):
 
     def window(self, label, begin_ms, end_ms):
         at = self.origin(label)
-        return at + ms_to_index(begin_ms), at + ms_to_index(end_ms)
+        begin, end = at + ms_to_index(begin_ms), at + ms_to_index(end_ms)
+        steady = steady_part(self.left, self.right, begin, end)
+        if steady != (begin, end):
+            print(f"{label}: the recording has a hole in {begin_ms}..{end_ms} ms; measured over "
+                  f"{(steady[0] - at) * 1000 / RATE:.0f}..{(steady[1] - at) * 1000 / RATE:.0f} ms", file=sys.stderr)
+        return steady
 
     def level(self, label, begin_ms=100, end_ms=300, channel=None):
         begin, end = self.window(label, begin_ms, end_ms)

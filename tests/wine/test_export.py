@@ -16,7 +16,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
 sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
-from audio_analysis import frequency, onsets  # noqa: E402
+from audio_analysis import frequency, onsets, steady_part  # noqa: E402
 from setup_writer import setup_file_bytes  # noqa: E402
 
 EXE = os.environ["STEPFORGE_EXE"]
@@ -81,7 +81,7 @@ def describe(left, right, rate, count):
     found = onsets(louder(left, right), threshold=0.01, quiet_ms=40.0 * rate / 48000)[:count]
     out = []
     for i in found:
-        begin, end = i + rate // 100, i + rate * 4 // 100
+        begin, end = steady_part(left, right, i + rate // 100, i + rate * 4 // 100, shortest_ms=15, rate=rate)
         levels = (rms_db(left, begin, end), rms_db(right, begin, end))
         channel = left if levels[0] >= levels[1] else right
         out.append((i * 1000.0 / rate, frequency(channel, begin, end, rate), levels))
