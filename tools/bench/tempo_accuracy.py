@@ -7,8 +7,8 @@ sequencer, clock, multimedia timer and DirectSound while the private
 PulseAudio sink is recorded. A straight line fitted through the recorded
 onsets (onset time against step number) gives the mean step; its error in
 parts per million of 15,000 / 126 ms is reported with the fit's standard
-error. On a loaded machine the recording's timeline jumps now and then by a
-mixing period or two (the output or its capture falls behind for a moment),
+error. The recording's timeline jumps now and then by a mixing period or
+more (Wine's mixer misses its period and the sink plays silence meanwhile),
 which would tilt a single line by a hundred ppm or more: the line is fitted
 within the stretches between such jumps, each stretch with its own offset. Wine's DirectSound starts each sound on its next 10 ms mixing period,
 so single onsets scatter by a few milliseconds; a minute of them fixes the
