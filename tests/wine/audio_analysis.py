@@ -30,8 +30,8 @@ def db(ratio):
 def holes(left, right, begin, end, hole_ms=2, rate=RATE):
     """Runs of at least `hole_ms` inside [begin, end) where both channels are
     exactly silent between sounding samples, as (first, past-the-last) pairs.
-    Wine's mixer on a busy machine can miss its period and the sink then
-    plays silence; the sound resumes late, which says nothing about the
+    Wine's mixer now and then misses its period, on a quiet machine too, and
+    the sink then plays silence; the sound resumes late, which says nothing about the
     program but skews a frequency or a level measured across it."""
     shortest = int(hole_ms * rate / 1000)
     found, quiet_from, sounded = [], None, False

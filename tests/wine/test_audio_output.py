@@ -235,8 +235,8 @@ class AudioOutputTest(unittest.TestCase):
         with open(script, "w") as out:
             out.write(SCRIPT.format(folder="Z:" + cls.folder.replace("/", "\\")))
 
-        # A recording with long holes (Wine's mixer starved by a busy machine)
-        # is made again: they say nothing about the program but move its
+        # A recording with long holes (Wine's mixer missed its periods) is
+        # made again: they say nothing about the program but move its
         # onsets; short ones are measured around (see window()).
         for attempt in range(3):
             cls.record(script)
