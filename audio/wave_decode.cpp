@@ -48,4 +48,13 @@ bool DecodeWave(const uint8_t* bytes, size_t size, DecodedWave* out) {
     return true;
 }
 
+bool LocateWaveData(const uint8_t* bytes, size_t size, WaveData* out) {
+    const Inspection wave = Inspect(bytes, size);
+    if (wave.verdict != WaveVerdict::Playable) return false;
+    out->layout = wave.layout;
+    out->samples = bytes + wave.dataOffset;
+    out->frames = wave.frames;
+    return true;
+}
+
 WaveVerdict JudgeWave(const uint8_t* bytes, size_t size) { return Inspect(bytes, size).verdict; }

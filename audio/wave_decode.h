@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "audio/wave_samples.h"
+
 // The sample data of a WAV file as the program plays it.
 struct DecodedWave {
     int channels = 0;            // 1 or 2
@@ -18,6 +20,15 @@ struct DecodedWave {
 // WAVE_FORMAT_EXTENSIBLE of those), the same data the engine would play.
 // False for anything the engine would refuse or report.
 bool DecodeWave(const uint8_t* bytes, size_t size, DecodedWave* out);
+
+// Where a playable file's sample data lies in memory and how it reads.
+struct WaveData {
+    SampleLayout layout;
+    const uint8_t* samples = nullptr;  // the first byte of the first frame
+    size_t frames = 0;
+};
+// False for anything DecodeWave would refuse.
+bool LocateWaveData(const uint8_t* bytes, size_t size, WaveData* out);
 
 // What the engine makes of a file, before any device is involved.
 enum class WaveVerdict {

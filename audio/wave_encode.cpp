@@ -1,6 +1,6 @@
 #include "audio/wave_encode.h"
 
-#include "audio/voice_resampler.h"
+#include "audio/output_format.h"
 
 namespace {
 void Put16(std::vector<uint8_t>& out, uint32_t value) {

@@ -62,6 +62,13 @@ double Float64(const uint8_t* p) {
     return value;
 }
 
+// A float sample as it plays: within full scale, NaN silent, as the sound
+// buffer's 16-bit conversion has it.
+float FullScale(double value) {
+    if (!(value == value)) return 0.0f;  // NaN
+    return value > 1.0 ? 1.0f : value < -1.0 ? -1.0f : static_cast<float>(value);
+}
+
 int16_t Limit16(double scaled) {
     if (!(scaled == scaled)) return 0;  // NaN
     const double rounded = std::floor(scaled + 0.5);
@@ -104,8 +111,8 @@ float SampleValue(SampleEncoding encoding, const uint8_t* at) {
             return static_cast<float>(static_cast<int16_t>(at[0] | at[1] << 8)) / 32768.0f;
         case SampleEncoding::Signed24: return static_cast<float>(static_cast<double>(Signed24(at)) / 8388608.0);
         case SampleEncoding::Signed32: return static_cast<float>(static_cast<double>(Signed32(at)) / 2147483648.0);
-        case SampleEncoding::Float32: return Float32(at);
-        case SampleEncoding::Float64: return static_cast<float>(Float64(at));
+        case SampleEncoding::Float32: return FullScale(Float32(at));
+        case SampleEncoding::Float64: return FullScale(Float64(at));
         case SampleEncoding::None: break;
     }
     return 0.0f;

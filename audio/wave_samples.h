@@ -38,7 +38,7 @@ SampleLayout PlayableLayout(const WaveFormat& format);
 
 // One sample at `at`, full scale 1.0: 8-bit is unsigned, (x - 128) / 128;
 // 16-bit x / 32768; 24-bit x / 8388608; 32-bit x / 2147483648; float as
-// stored.
+// stored, limited to -1..1, and NaN as silence (as the 16-bit conversion).
 float SampleValue(SampleEncoding encoding, const uint8_t* at);
 
 // `frames` whole frames converted to 16-bit PCM, rounded to nearest and

@@ -1,17 +1,25 @@
 #include "files/wav_export.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <stdexcept>
 
-#include "audio/export_mixer.h"
+#include "audio/prepared_sound.h"
+#include "audio/resampling_kernels.h"
+#include "audio/voice_renderer.h"
 #include "audio/wave_decode.h"
 #include "audio/wave_encode.h"
 #include "model/atomic_file.h"
+#include "playback/plan_player.h"
 
 namespace {
 
-constexpr size_t kBlockFrames = 16384;
+constexpr size_t kBlockFrames = 4096;
+// The export's pitched-up voices take the long kernel on a fine grid; only
+// the banks a cycle uses are made.
+constexpr int kExportSpeedUpGrid = 256;
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -32,25 +40,69 @@ ExportResult Failure(std::string message) {
     return result;
 }
 
-ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
-                    const ExportProgress& progress) {
-    std::vector<DecodedWave> decoded(soundPaths.size());
-    std::vector<SoundFrames> sounds(soundPaths.size());
+const char* const kNoMemory = "Could not export: there is not enough memory for it.";
+
+// Reads and prepares the sounds the plan uses; "" or why it could not.
+std::string PrepareSounds(const ExportPlan& plan, const std::vector<std::string>& soundPaths,
+                          std::vector<PreparedSound>* sounds) {
+    sounds->resize(soundPaths.size());
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < soundPaths.size(); ++i) {
-        if (i >= plan.soundsUsed.size() || !plan.soundsUsed[i]) continue;
+        if (i >= plan.SoundsUsed().size() || !plan.SoundsUsed()[i]) continue;
         if (!ReadWholeFile(soundPaths[i], &bytes))
-            return Failure("Could not export: the sound file\n" + soundPaths[i] + "\ncould not be read.");
-        if (!DecodeWave(bytes.data(), bytes.size(), &decoded[i]))
-            return Failure("Could not export: the sound file\n" + soundPaths[i] + "\nis not a WAV file that can be played.");
-        sounds[i] = {decoded[i].channels, decoded[i].samples.data(), decoded[i].FrameCount()};
+            return "Could not export: the sound file\n" + soundPaths[i] + "\ncould not be read.";
+        WaveData wave;
+        if (!LocateWaveData(bytes.data(), bytes.size(), &wave))
+            return "Could not export: the sound file\n" + soundPaths[i] + "\nis not a WAV file that can be played.";
+        if (!(*sounds)[i].Prepare(wave)) return kNoMemory;
     }
+    return "";
+}
+
+// The longest any voice of the cycle plays: how far back a loop's sounds can come from.
+int64_t LongestVoice(const ExportPlan& cycle, const std::vector<PreparedSound>& sounds) {
+    ExportPlan plan = cycle;
+    plan.Restart();
+    int64_t longest = 0;
+    SlotSound slot;
+    while (plan.Next(&slot) && slot.frame < plan.CycleFrames()) {
+        const int sound = slot.start.sound;
+        if (sound < 0 || static_cast<size_t>(sound) >= sounds.size()) continue;
+        longest = std::max(longest, PlayedFrameCount(sounds[static_cast<size_t>(sound)].Frames(), slot.start.frequency));
+    }
+    return longest;
+}
+
+ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
+                    const ExportProgress& progress, ExportShape shape) {
+    std::vector<PreparedSound> sounds;
+    const std::string unprepared = PrepareSounds(plan, soundPaths, &sounds);
+    if (!unprepared.empty()) return Failure(unprepared);
     if (progress && !progress(0.0)) return ExportResult{ExportResult::Cancelled, "", 0, 0};
 
-    ExportMixer mixer(sounds, plan.voices, plan.cycleFrames);
-    const int64_t total = mixer.TotalFrames();
-    if (total > kMaxStereoPcm16Frames)
-        return Failure("Could not export: the arrangement rings on too long for a WAV file (over 6 hours).");
+    SpeedUpBanks banks(kExportSpeedUpKernel, kExportSpeedUpGrid, false);
+    VoiceRenderer renderer(banks);
+    renderer.SetSounds(sounds.data(), sounds.size());
+    const int64_t cycle = plan.CycleFrames();
+    int64_t total = cycle;
+    std::unique_ptr<PlanPlayer> player;
+    if (shape == ExportShape::Loop) {
+        // Round after round until whatever an earlier round left ringing is
+        // what rings into this one, as it does when playback goes round.
+        const int64_t longest = LongestVoice(plan, sounds);
+        const int64_t rounds = std::max<int64_t>(1, (longest + cycle - 1) / cycle);
+        player = std::make_unique<PlanPlayer>(plan, renderer);
+        player->Skip(rounds * cycle);
+    } else {
+        // The cycle once without rendering, to learn how long its last sounds ring.
+        PlanPlayer measure(plan, renderer, cycle);
+        measure.Skip(cycle);
+        total = cycle + renderer.FramesUntilSilent();
+        if (total > kMaxStereoPcm16Frames)
+            return Failure("Could not export: the arrangement rings on too long for a WAV file (over 6 hours).");
+        renderer.StopAll();
+        player = std::make_unique<PlanPlayer>(plan, renderer, cycle);
+    }
 
     AtomicFileWriter writer;
     const std::string writeFailure = "Could not write the WAV file:\n" + outPath +
@@ -62,10 +114,13 @@ ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soun
     std::vector<float> block(2 * kBlockFrames);
     std::vector<uint8_t> pcm(2 * block.size());
     uint64_t clipped = 0;
-    while (size_t frames = mixer.Mix(block.data(), kBlockFrames)) {
+    for (int64_t done = 0; done < total;) {
+        const size_t frames = static_cast<size_t>(std::min<int64_t>(kBlockFrames, total - done));
+        player->Render(block.data(), frames);
         ConvertToPcm16(block.data(), 2 * frames, pcm.data(), &clipped);
         if (!writer.Write(pcm.data(), 4 * frames)) return Failure(writeFailure);
-        if (progress && !progress(static_cast<double>(mixer.Position()) / static_cast<double>(total)))
+        done += static_cast<int64_t>(frames);
+        if (progress && !progress(static_cast<double>(done) / static_cast<double>(total)))
             return ExportResult{ExportResult::Cancelled, "", 0, 0};
     }
     if (!writer.Commit()) return Failure(writeFailure);
@@ -74,23 +129,25 @@ ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soun
     result.status = ExportResult::Written;
     result.frames = total;
     result.clipped = clipped;
-    result.message = ExportClosingMessage(total, outPath, clipped);
+    result.message = ExportClosingMessage(total, outPath, clipped, shape);
     return result;
 }
 
 }  // namespace
 
 ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
-                       const ExportProgress& progress) {
+                       const ExportProgress& progress, ExportShape shape) {
     try {
-        return Render(plan, soundPaths, outPath, progress);
+        return Render(plan, soundPaths, outPath, progress, shape);
     } catch (const std::bad_alloc&) {
         // Whatever was begun is dropped with its writer: no file is left.
-        return Failure("Could not export: there is not enough memory for it.");
+        return Failure(kNoMemory);
+    } catch (const std::length_error&) {
+        return Failure(kNoMemory);
     }
 }
 
-std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped) {
+std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped, ExportShape shape) {
     const int64_t seconds = (frames + kOutputRate / 2) / kOutputRate;
     char length[32];
     if (seconds >= 3600) {
@@ -103,7 +160,8 @@ std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64
     char count[64];
     std::snprintf(count, sizeof count, "%llu sample%s clipped", static_cast<unsigned long long>(clipped),
                   clipped == 1 ? "" : "s");
-    return std::string("Exported ") + length + " to " + path + " \x97 " + count;
+    const char* what = shape == ExportShape::Loop ? "Exported a loop of " : "Exported ";
+    return std::string(what) + length + " to " + path + " \x97 " + count;
 }
 
 std::string PlanFailureMessage(PlanOutcome outcome) {

@@ -1,7 +1,7 @@
-// Renders one cycle of the arrangement to a WAV file: reads and decodes the
-// sounds the cycle plays, mixes the planned voices block by block, and
-// replaces the target only once the whole file is written. Platform-free;
-// the caller decides on which thread it runs.
+// Renders the arrangement to a WAV file through the renderer live playback
+// uses: reads and prepares the sounds the cycle plays, plays the planned
+// slots block by block, and replaces the target only once the whole file is
+// written. Platform-free; the caller decides on which thread it runs.
 #pragma once
 
 #include <cstdint>
@@ -22,13 +22,20 @@ struct ExportResult {
 // Told the fraction done (0 to 1) now and then; returning false cancels.
 using ExportProgress = std::function<bool(double fraction)>;
 
+// What the file holds: one cycle and the tails of its last sounds, or
+// exactly one cycle as it sounds while the arrangement goes round, so that
+// the file repeated sounds as playback does.
+enum class ExportShape { CycleWithTails, Loop };
+
 // `soundPaths` are the files of the sound list, in sound-index order; only
 // those the plan uses are read.
 ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
-                       const ExportProgress& progress);
+                       const ExportProgress& progress, ExportShape shape = ExportShape::CycleWithTails);
 
-// "Exported 1:52 to PATH — 0 samples clipped" (the dash is the Windows-1252 byte 0x97).
-std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped);
+// "Exported 1:52 to PATH — 0 samples clipped", or "Exported a loop of 1:52
+// to ..." (the dash is the Windows-1252 byte 0x97).
+std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped,
+                                 ExportShape shape = ExportShape::CycleWithTails);
 
 // Why a cycle could not be planned, or "" when it was.
 std::string PlanFailureMessage(PlanOutcome outcome);

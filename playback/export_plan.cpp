@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/sound_maps.h"
 #include "audio/wave_encode.h"
 #include "playback/step_timing.h"
 
@@ -34,11 +33,6 @@ std::vector<int> CycleMeasures(const Setup& setup) {
     }
     return order;
 }
-
-float Gain(long hundredthsOfDb) {
-    if (hundredthsOfDb <= kAttenuationSilent) return 0.0f;
-    return static_cast<float>(std::pow(10.0, static_cast<double>(hundredthsOfDb) / 2000.0));
-}
 }  // namespace
 
 int64_t CycleSlotCount(const Setup& setup) {
@@ -59,64 +53,103 @@ std::vector<CycleSlot> CycleSlots(const Setup& setup) {
     return slots;
 }
 
-int64_t StepOnsetFrame(int64_t index, double intervalMs) {
-    return std::llround(static_cast<double>(index) * intervalMs * kOutputRate / 1000.0);
-}
+int64_t FrameAtMs(double ms) { return std::llround(ms * kOutputRate / 1000.0); }
 
-PlanOutcome PlanExport(const Setup& setup, int soundCount, ExportPlan* plan) {
-    *plan = ExportPlan();
-    const double interval = StepIntervalMs(setup.tempo);
-    if (!IsUsableInterval(interval)) return PlanOutcome::UnusableTempo;
-    const int64_t slotCount = CycleSlotCount(setup);
-    // Whatever rings after it, the cycle alone must fit in one file.
-    if (static_cast<double>(slotCount) * interval * kOutputRate / 1000.0 > static_cast<double>(kMaxStereoPcm16Frames))
+int64_t StepOnsetFrame(int64_t index, double intervalMs) { return FrameAtMs(static_cast<double>(index) * intervalMs); }
+
+PlanOutcome ExportPlan::Make(const Setup& setup, int soundCount) {
+    *this = ExportPlan();
+    interval_ = StepIntervalMs(setup.tempo);
+    if (!IsUsableInterval(interval_)) return PlanOutcome::UnusableTempo;
+    slotCount_ = CycleSlotCount(setup);
+    // Whatever rings after it, the cycle alone must fit in one file (checked
+    // again below, when the timer's one step per tick is known).
+    if (static_cast<double>(slotCount_) * interval_ * kOutputRate / 1000.0 > static_cast<double>(kMaxStereoPcm16Frames))
         return PlanOutcome::TooLong;
 
-    const PitchTable table;
-    const int masterVolume = setup.masterVolume;
-    const int masterPitch = setup.masterPitch;
-    const bool monophonic = setup.polyphonic == 0;
-    plan->soundsUsed.assign(static_cast<size_t>(std::max(0, soundCount)), false);
-
-    // Each slot holds one voice, so a trigger restarts the slot's own sound;
-    // without polyphony it first stops the slot triggered last.
-    constexpr int kNone = -1;
-    int slotVoice[Setup::kPlayableMeasures][Setup::kStepsPerMeasure];
-    for (auto& measure : slotVoice) std::fill(std::begin(measure), std::end(measure), kNone);
-    int lastMeasure = 0, lastStep = 0;
-    auto cut = [&](int measure, int step, int64_t at) {
-        const int index = slotVoice[measure][step];
-        if (index == kNone) return;
-        MixVoice& voice = plan->voices[static_cast<size_t>(index)];
-        voice.cut = std::min(voice.cut, at);
-        slotVoice[measure][step] = kNone;
-    };
-
-    const std::vector<CycleSlot> slots = CycleSlots(setup);
-    for (size_t i = 0; i < slots.size(); ++i) {
-        const int m = slots[i].measure, s = slots[i].step;
-        const Step& step = setup.measures[m].steps[s];
-        if (step.on == 0) continue;
-        const int64_t onset = StepOnsetFrame(static_cast<int64_t>(i), interval);
-        if (monophonic) cut(lastMeasure, lastStep, onset);
-        cut(m, s, onset);
-        lastMeasure = m;
-        lastStep = s;
-        const int sound = step.sound;
-        if (sound < 0 || sound >= soundCount) continue;  // no voice: silent
-
-        MixVoice voice;
-        voice.onset = onset;
-        voice.sound = sound;
-        voice.frequency = PitchFrequency(table, TransposedPitch(step.pitch, masterPitch));
-        const float level = Gain(VolumeAttenuation(step.volume, masterVolume));
-        const long pan = PanBalance(step.pan);
-        voice.gainLeft = pan > 0 ? level * Gain(-pan) : level;
-        voice.gainRight = pan < 0 ? level * Gain(pan) : level;
-        slotVoice[m][s] = static_cast<int>(plan->voices.size());
-        plan->voices.push_back(voice);
-        plan->soundsUsed[static_cast<size_t>(sound)] = true;
+    for (int m : CycleMeasures(setup)) {
+        order_[orderLength_] = m;
+        passes_[orderLength_] = Passes(setup.measures[m]);
+        ++orderLength_;
     }
-    plan->cycleFrames = StepOnsetFrame(static_cast<int64_t>(slots.size()), interval);
+    activeSteps_ = ActiveSteps(setup);
+    monophonic_ = setup.polyphonic == 0;
+    masterVolume_ = setup.masterVolume;
+    masterPitch_ = setup.masterPitch;
+    soundCount_ = std::max(0, soundCount);
+    for (int m = 0; m < Setup::kPlayableMeasures; ++m) {
+        for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
+            const Step& step = setup.measures[m].steps[s];
+            steps_[m][s] = {step.on != 0, {step.sound, step.pitch, step.volume, step.pan}};
+        }
+    }
+
+    // One walk round the cycle: which sounds it uses, and where it ends.
+    soundsUsed_.assign(static_cast<size_t>(soundCount_), false);
+    double due = 0.0;
+    for (int64_t i = 0; i < slotCount_; ++i) {
+        const int step = stepIndex_;
+        const StepValues& values = steps_[order_[orderIndex_]][step];
+        due = DueMs(i, step, due);
+        if (values.on) {
+            anySounds_ = true;
+            if (values.sound.sound >= 0 && values.sound.sound < soundCount_)
+                soundsUsed_[static_cast<size_t>(values.sound.sound)] = true;
+        }
+        MoveOn();
+    }
+    cycleMs_ = StepSoundsAtMs(static_cast<double>(slotCount_) * interval_, due);
+    cycleFrames_ = FrameAtMs(cycleMs_);
+    if (cycleFrames_ > kMaxStereoPcm16Frames) return PlanOutcome::TooLong;
+    Restart();
     return PlanOutcome::Planned;
+}
+
+void ExportPlan::Restart() {
+    round_ = 0;
+    slot_ = 0;
+    orderIndex_ = 0;
+    pass_ = 0;
+    stepIndex_ = 0;
+    due_ = 0.0;
+    lastVoice_ = 0;  // as the sequencer's first cut: of a voice that is not sounding
+}
+
+double ExportPlan::DueMs(int64_t slot, int step, double previousDue) const {
+    if (slot == 0) return 0.0;
+    return StepSoundsAtMs(static_cast<double>(slot) * interval_, previousDue);
+}
+
+void ExportPlan::MoveOn() {
+    ++slot_;
+    if (++stepIndex_ < activeSteps_) return;
+    stepIndex_ = 0;
+    if (++pass_ < passes_[orderIndex_]) return;
+    pass_ = 0;
+    if (++orderIndex_ < orderLength_) return;
+    orderIndex_ = 0;
+    slot_ = 0;
+    ++round_;
+}
+
+bool ExportPlan::Next(SlotSound* sound) {
+    if (!anySounds_) return false;
+    for (;;) {
+        const int measure = order_[orderIndex_];
+        const int step = stepIndex_;
+        due_ = DueMs(slot_, step, due_);
+        const int64_t frame = round_ * cycleFrames_ + FrameAtMs(due_);
+        MoveOn();
+        const StepValues& values = steps_[measure][step];
+        if (!values.on) continue;
+
+        const int voice = measure * Setup::kStepsPerMeasure + step;
+        sound->frame = frame;
+        sound->cutVoice = monophonic_ ? lastVoice_ : -1;
+        sound->voice = voice;
+        sound->start = StepVoiceStart(table_, values.sound, masterVolume_, masterPitch_, false);
+        if (values.sound.sound >= soundCount_) sound->start.sound = -1;  // no voice: silent
+        lastVoice_ = voice;
+        return true;
+    }
 }

@@ -10,6 +10,11 @@ double StepIntervalMs(double tempo) {
 
 bool IsUsableInterval(double intervalMs) { return intervalMs > 0 && std::isfinite(intervalMs); }
 
+double StepSoundsAtMs(double nominalMs, double previousMs) {
+    const double earliest = previousMs + kTickPeriodMs;
+    return nominalMs < earliest ? earliest : nominalMs;
+}
+
 TimeSource ChooseTimeSource(bool tscAvailable, bool useTsc, int64_t ticksPerMs, int64_t counterFrequency) {
     if (tscAvailable && useTsc && ticksPerMs > 0) return TimeSource::TimeStampCounter;
     if (counterFrequency >= 1000) return TimeSource::PerformanceCounter;

@@ -12,6 +12,14 @@ double StepIntervalMs(double tempo);
 // Whether a step length can drive playback: positive and finite.
 bool IsUsableInterval(double intervalMs);
 
+// The playback timer's period: it sounds at most one step per tick.
+constexpr double kTickPeriodMs = 1.0;
+
+// When a step sounds that falls due at `nominalMs`, after one that sounded at
+// `previousMs`: on time, unless that is less than one timer tick after it.
+// Above 15,000 BPM steps come once per tick, in playback as in the export.
+double StepSoundsAtMs(double nominalMs, double previousMs);
+
 // Where a millisecond reading comes from. The time-stamp counter needs a
 // calibrated rate and the performance counter a frequency of at least 1000
 // per second (it is divided by frequency / 1000); otherwise the next source

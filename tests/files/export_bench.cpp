@@ -1,20 +1,20 @@
 // Times the export of a setup file's cycle inside one process, as the command
-// line runs it (read the setup file, find and decode the sounds, plan, mix,
-// write the WAV file), and the mixing alone into memory. Prints the figures
-// and the speed against real time; not a test.
-//     export_bench SETUP-FILE OUT.wav [ROUNDS]
+// line runs it (read the setup file, find and prepare the sounds, plan,
+// render, write the WAV file): the speed against real time, the peak memory,
+// and how soon a cancel is answered. Prints the figures; not a test.
+//     export_bench SETUP-FILE OUT.wav [ROUNDS] [loop]
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/export_command.h"
-#include "audio/export_mixer.h"
-#include "audio/wave_decode.h"
-#include "audio/wave_encode.h"
 #include "files/sound_library.h"
+#include "files/wav_export.h"
 #include "model/setup_file.h"
 #include "playback/export_plan.h"
 
@@ -26,68 +26,68 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        uint8_t buffer[65536];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-        std::fclose(file);
-    }
-    return bytes;
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+double PeakMegabytes() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::printf("usage: export_bench SETUP-FILE OUT.wav [ROUNDS]\n");
+        std::printf("usage: export_bench SETUP-FILE OUT.wav [ROUNDS] [loop]\n");
         return 2;
     }
     const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    const ExportShape shape = argc > 4 && std::strcmp(argv[4], "loop") == 0 ? ExportShape::Loop : ExportShape::CycleWithTails;
 
-    // What the mixing alone is given: the decoded sounds and the plan.
     Setup setup;
     if (!ReadSetupFile(setup, argv[1], nullptr)) return 1;
     setup.soundDirTitle = FileTitleOf(setup.soundDir);
     std::string folder;
     std::vector<std::string> names;
     if (!FindSoundFolder(setup, &folder, &names)) return 1;
-    std::vector<DecodedWave> decoded(names.size());
-    std::vector<SoundFrames> sounds(names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        const std::vector<uint8_t> bytes = ReadFileBytes(folder + "\\" + names[i]);
-        DecodeWave(bytes.data(), bytes.size(), &decoded[i]);
-        sounds[i] = {decoded[i].channels, decoded[i].samples.data(), decoded[i].FrameCount()};
-    }
-    ExportPlan plan;
-    PlanExport(setup, static_cast<int>(names.size()), &plan);
+    std::vector<std::string> paths;
+    for (const std::string& name : names) paths.push_back(PathInFolder(folder, name));
+    const double before = PeakMegabytes();
 
-    std::vector<double> whole, mixing;
+    std::vector<double> whole;
     double seconds = 0;
     for (int round = 0; round < rounds; ++round) {
         const double start = Now();
-        const int code = RunCommandLineExport({argv[1], argv[2]});
+        ExportPlan plan;
+        if (PlanExport(setup, static_cast<int>(names.size()), &plan) != PlanOutcome::Planned) return 1;
+        const ExportResult result = ExportWav(plan, paths, argv[2], nullptr, shape);
         whole.push_back(Now() - start);
-        if (code != 0) return code;
-
-        const double mixStart = Now();
-        ExportMixer mixer(sounds, plan.voices, plan.cycleFrames);
-        std::vector<float> block(2 * 16384);
-        std::vector<uint8_t> pcm(4 * 16384);
-        uint64_t clipped = 0;
-        while (size_t frames = mixer.Mix(block.data(), 16384)) ConvertToPcm16(block.data(), 2 * frames, pcm.data(), &clipped);
-        mixing.push_back(Now() - mixStart);
-        seconds = static_cast<double>(mixer.TotalFrames()) / kOutputRate;
+        if (result.status != ExportResult::Written) {
+            std::printf("%s\n", result.message.c_str());
+            return 1;
+        }
+        seconds = static_cast<double>(result.frames) / 44100.0;
     }
-    std::printf("%d voices, %.2f s of audio, %d rounds\n", static_cast<int>(plan.voices.size()), seconds, rounds);
+    const double peak = PeakMegabytes();
+
+    // Cancelled a third of the way in (or after half a second): how long until it returns.
+    ExportPlan plan;
+    PlanExport(setup, static_cast<int>(names.size()), &plan);
+    double cancelledAt = 0;
+    const double start = Now();
+    ExportWav(plan, paths, argv[2], [&](double fraction) {
+        if (cancelledAt == 0 && (fraction > 0.33 || Now() - start > 0.5)) cancelledAt = Now();
+        return cancelledAt == 0;
+    }, shape);
+    const double answered = cancelledAt > 0 ? Now() - cancelledAt : 0;
+
+    std::printf("%.2f s of audio, %d rounds\n", seconds, rounds);
     std::printf("whole export: median %.1f ms (%.0fx real time), fastest %.1f ms, slowest %.1f ms\n",
                 1000 * Median(whole), seconds / Median(whole), 1000 * *std::min_element(whole.begin(), whole.end()),
                 1000 * *std::max_element(whole.begin(), whole.end()));
-    std::printf("mixing alone: median %.1f ms (%.0fx real time)\n", 1000 * Median(mixing), seconds / Median(mixing));
+    std::printf("peak working set: %.1f MB (%.1f MB before exporting)\n", peak, before);
+    std::printf("cancel answered after %.1f ms\n", 1000 * answered);
     return 0;
 }

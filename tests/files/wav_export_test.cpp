@@ -137,25 +137,25 @@ TEST(WavExport, FailuresAndCancellingLeaveNoFileBehind) {
     EXPECT_EQ(ReadAll(out), (Bytes{1, 2, 3})) << "the old file stays as it was";
     EXPECT_EQ(f.folder.Count(), files) << "no temporary file is left";
 
-    // A sum beyond full scale: clipped and counted, per sample.
+    // A sum beyond full scale: clipped and counted, per sample. At 10^7 BPM
+    // the steps come one timer tick (44 frames) apart, as playback sounds them.
+    WavFile level;
+    for (int i = 0; i < 200; ++i) level.data.push_back(0x33), level.data.push_back(0x33);  // 0.4
+    f.sounds[0] = f.folder.File("level.wav");
+    WriteAll(f.sounds[0], level.Bytes());
     f.setup.polyphonic = 1;
-    f.setup.stepsPerMeasure = 1;
-    f.setup.tempo = 1e7;  // steps a fraction of a frame apart all land on frame 0
-    f.setup.measures[0].repeatCount = 3;
-    result = f.Export(out);
-    ASSERT_EQ(result.status, ExportResult::Written) << result.message;
-    EXPECT_EQ(result.clipped, 0u) << "a slot holds one voice: a restart does not add";
-    for (int s = 1; s < 4; ++s) f.setup.measures[0].steps[s].on = 0;
     f.setup.stepsPerMeasure = 3;
-    f.setup.measures[0].repeatCount = 1;
-    Step& again = f.setup.measures[0].steps[2];
-    again.on = 1, again.sound = 0, again.volume = 127, again.pan = 64;
-    Step& third = f.setup.measures[0].steps[1];
-    third.on = 1, third.sound = 0, third.volume = 127, third.pan = 64;
+    f.setup.tempo = 1e7;
+    for (int s = 0; s < 3; ++s) {
+        Step& step = f.setup.measures[0].steps[s];
+        step.on = 1, step.sound = 0, step.volume = 127, step.pan = 64, step.pitch = 0;
+    }
     result = f.Export(out);
     ASSERT_EQ(result.status, ExportResult::Written) << result.message;
-    EXPECT_EQ(result.clipped, 2u) << "three clicks of half scale: the first frame clips on both sides";
-    EXPECT_EQ(Sample(ReadAll(out), 0, 0), 32767);
+    EXPECT_EQ(result.frames, 88 + 200);
+    EXPECT_EQ(result.clipped, 2u * (200 - 88)) << "only where all three sound";
+    EXPECT_EQ(Sample(ReadAll(out), 100, 0), 32767);
+    EXPECT_EQ(Sample(ReadAll(out), 50, 1), 26214);
 }
 
 TEST(WavExport, ClosingAndFailureMessages) {

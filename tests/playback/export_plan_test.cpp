@@ -28,10 +28,20 @@ void On(Setup& setup, int m, int s, int sound, int pitch = 0, int volume = 127, 
     step.pan = static_cast<int16_t>(pan);
 }
 
-ExportPlan Plan(const Setup& setup, int soundCount) {
+// The slots of the first cycle that sound.
+std::vector<SlotSound> Sounds(const Setup& setup, int soundCount) {
     ExportPlan plan;
     EXPECT_EQ(PlanExport(setup, soundCount, &plan), PlanOutcome::Planned);
-    return plan;
+    std::vector<SlotSound> sounds;
+    SlotSound sound;
+    while (plan.Next(&sound) && sound.frame < plan.CycleFrames()) sounds.push_back(sound);
+    return sounds;
+}
+
+int64_t CycleFrames(const Setup& setup) {
+    ExportPlan plan;
+    EXPECT_EQ(PlanExport(setup, 1, &plan), PlanOutcome::Planned);
+    return plan.CycleFrames();
 }
 
 std::vector<std::pair<int, int>> Slots(const Setup& setup) {
@@ -44,14 +54,32 @@ TEST(ExportPlan, OnsetsFallOnTheExactFrameOfEachStepTime) {
     ::Setup setup;
     Silence(setup);
     for (int s : {0, 1, 2, 15}) On(setup, 0, s, 0);
-    const ExportPlan plan = Plan(setup, 1);
-    ASSERT_EQ(plan.voices.size(), 4u) << "steps that are off sound nothing";
+    const std::vector<SlotSound> sounds = Sounds(setup, 1);
+    ASSERT_EQ(sounds.size(), 4u) << "steps that are off sound nothing";
     // 126 BPM: a step is 119.047613 ms, 5250.0997 frames; sixteen are 84000.
-    EXPECT_EQ(plan.voices[0].onset, 0);
-    EXPECT_EQ(plan.voices[1].onset, 5250);
-    EXPECT_EQ(plan.voices[2].onset, 10500);
-    EXPECT_EQ(plan.voices[3].onset, StepOnsetFrame(15, StepIntervalMs(126.0)));
-    EXPECT_EQ(plan.cycleFrames, 84000);
+    EXPECT_EQ(sounds[0].frame, 0);
+    EXPECT_EQ(sounds[1].frame, 5250);
+    EXPECT_EQ(sounds[2].frame, 10500);
+    EXPECT_EQ(sounds[3].frame, StepOnsetFrame(15, StepIntervalMs(126.0)));
+    EXPECT_EQ(CycleFrames(setup), 84000);
+    ExportPlan rounds;
+    PlanExport(setup, 1, &rounds);
+    SlotSound sound;
+    for (int i = 0; i < 9; ++i) rounds.Next(&sound);
+    EXPECT_EQ(sound.frame, 2 * 84000) << "each round lies one cycle after the one before";
+
+    // Above 15,000 BPM the timer sounds one step per tick: at 30,000 BPM the
+    // 64th step comes at 63 ms, not at its nominal 31.5 ms.
+    setup.tempo = 30000.0;
+    for (int m = 0; m < 4; ++m) {
+        setup.measures[m].nextMeasure = static_cast<int16_t>(m + 1);
+        for (int s = 0; s < 16; ++s) On(setup, m, s, 0);
+    }
+    const std::vector<SlotSound> fast = Sounds(setup, 1);
+    ASSERT_GE(fast.size(), 64u);
+    EXPECT_EQ(fast[63].frame, FrameAtMs(63.0));
+    EXPECT_EQ(fast[1].frame, FrameAtMs(1.0));
+    setup.tempo = 126.0;
     // 120 BPM: 124.999993 ms, so step 3 at 16537.49907 frames rounds down.
     EXPECT_EQ(StepOnsetFrame(3, StepIntervalMs(120.0)), 16537);
     EXPECT_EQ(StepOnsetFrame(1000, StepIntervalMs(120.0)), 5512500);
@@ -68,7 +96,6 @@ TEST(ExportPlan, OnsetsFallOnTheExactFrameOfEachStepTime) {
         setup.measures[m].repeatCount = 32767;
     }
     EXPECT_EQ(PlanExport(setup, 1, &none), PlanOutcome::TooLong);
-    EXPECT_TRUE(none.voices.empty());
 }
 
 TEST(ExportPlan, LevelsPansAndPitchesFollowTheEnginesMaps) {
@@ -81,31 +108,33 @@ TEST(ExportPlan, LevelsPansAndPitchesFollowTheEnginesMaps) {
     On(setup, 0, 2, 0, 12, 127, 32);  // pan -2858: the right side down
     On(setup, 0, 3, 0, 0, 0, 0);      // silent, and left only
     On(setup, 0, 4, 0, 70, 127, 127);  // beyond the table: its top; right only
-    const ExportPlan plan = Plan(setup, 2);
-    ASSERT_EQ(plan.voices.size(), 5u);
+    const std::vector<SlotSound> sounds = Sounds(setup, 2);
+    ASSERT_EQ(sounds.size(), 5u);
     const PitchTable table;
     const float level80 = static_cast<float>(std::pow(10.0, VolumeAttenuation(127, 80) / 2000.0));
+    auto left = [&](size_t i) { return sounds[i].start.level * sounds[i].start.panLeft; };
+    auto right = [&](size_t i) { return sounds[i].start.level * sounds[i].start.panRight; };
 
-    EXPECT_FLOAT_EQ(plan.voices[0].gainLeft, static_cast<float>(std::pow(10.0, -876 / 2000.0)));
-    EXPECT_FLOAT_EQ(plan.voices[0].gainRight, plan.voices[0].gainLeft);
-    EXPECT_EQ(plan.voices[0].frequency, PitchFrequency(table, -3)) << "the master pitch transposes every step";
+    EXPECT_FLOAT_EQ(left(0), static_cast<float>(std::pow(10.0, -876 / 2000.0)));
+    EXPECT_FLOAT_EQ(right(0), left(0));
+    EXPECT_EQ(sounds[0].start.frequency, PitchFrequency(table, -3)) << "the master pitch transposes every step";
 
-    EXPECT_EQ(plan.voices[1].sound, 1);
-    EXPECT_EQ(plan.voices[1].frequency, PitchFrequency(table, 2));
-    EXPECT_FLOAT_EQ(plan.voices[1].gainRight, level80);
-    EXPECT_FLOAT_EQ(plan.voices[1].gainLeft, level80 * static_cast<float>(std::pow(10.0, -3000 / 2000.0)));
+    EXPECT_EQ(sounds[1].start.sound, 1);
+    EXPECT_EQ(sounds[1].start.frequency, PitchFrequency(table, 2));
+    EXPECT_FLOAT_EQ(right(1), level80);
+    EXPECT_FLOAT_EQ(left(1), level80 * static_cast<float>(std::pow(10.0, -3000 / 2000.0)));
 
-    EXPECT_FLOAT_EQ(plan.voices[2].gainLeft, level80);
-    EXPECT_FLOAT_EQ(plan.voices[2].gainRight, level80 * static_cast<float>(std::pow(10.0, -2858 / 2000.0)));
+    EXPECT_FLOAT_EQ(left(2), level80);
+    EXPECT_FLOAT_EQ(right(2), level80 * static_cast<float>(std::pow(10.0, -2858 / 2000.0)));
 
-    EXPECT_EQ(plan.voices[3].gainLeft, 0.0f);
-    EXPECT_EQ(plan.voices[3].gainRight, 0.0f);
-    EXPECT_EQ(plan.voices[4].gainLeft, 0.0f);
-    EXPECT_FLOAT_EQ(plan.voices[4].gainRight, level80);
-    EXPECT_EQ(plan.voices[4].frequency, kFrequencyMax);
+    EXPECT_EQ(left(3), 0.0f);
+    EXPECT_EQ(right(3), 0.0f);
+    EXPECT_EQ(left(4), 0.0f);
+    EXPECT_FLOAT_EQ(right(4), level80);
+    EXPECT_EQ(sounds[4].start.frequency, kFrequencyMax);
 
     setup.muted = 1;
-    EXPECT_EQ(Plan(setup, 2).voices[0].gainLeft, plan.voices[0].gainLeft) << "mute is ignored";
+    EXPECT_FALSE(Sounds(setup, 2)[0].start.silenced) << "mute is ignored";
 }
 
 TEST(ExportPlan, ChainsPassesAndActiveSteps) {
@@ -172,6 +201,30 @@ std::vector<EngineVoice> SequencerVoices(Setup& setup, int soundCount) {
     return voices;
 }
 
+// The voices the plan's slots start and cut over its first cycle, in the same
+// form: onsets and cuts as frames.
+struct PlanVoice {
+    int measure, step;
+    int64_t onset, cut;  // cut -1: rings on
+};
+std::vector<PlanVoice> PlanVoices(const Setup& setup, int soundCount) {
+    std::vector<PlanVoice> voices;
+    int live[Setup::kPlayableMeasures * Setup::kStepsPerMeasure];
+    std::fill(std::begin(live), std::end(live), -1);
+    auto cut = [&](int voice, int64_t frame) {
+        if (voice >= 0 && live[voice] >= 0) voices[static_cast<size_t>(live[voice])].cut = frame;
+        if (voice >= 0) live[voice] = -1;
+    };
+    for (const SlotSound& sound : Sounds(setup, soundCount)) {
+        cut(sound.cutVoice, sound.frame);
+        cut(sound.voice, sound.frame);
+        if (sound.start.sound < 0) continue;
+        live[sound.voice] = static_cast<int>(voices.size());
+        voices.push_back({sound.voice / 16, sound.voice % 16, sound.frame, -1});
+    }
+    return voices;
+}
+
 TEST(ExportPlan, VoicesStartAndStopWhereThePlayingSequencerStartsAndStopsThem) {
     for (int polyphonic : {0, 1}) {
         ::Setup setup;
@@ -190,27 +243,23 @@ TEST(ExportPlan, VoicesStartAndStopWhereThePlayingSequencerStartsAndStopsThem) {
         On(setup, 2, 9, 0);  // beyond the active steps
         const double interval = StepIntervalMs(setup.tempo);
         const std::vector<EngineVoice> expected = SequencerVoices(setup, 3);
-        const ExportPlan plan = Plan(setup, 3);
-        ASSERT_EQ(plan.voices.size(), expected.size()) << "polyphonic " << polyphonic;
+        const std::vector<PlanVoice> planned = PlanVoices(setup, 3);
+        ASSERT_EQ(planned.size(), expected.size()) << "polyphonic " << polyphonic;
         for (size_t i = 0; i < expected.size(); ++i) {
-            const MixVoice& voice = plan.voices[i];
-            EXPECT_EQ(voice.onset, StepOnsetFrame(expected[i].onsetSlot, interval)) << i;
-            EXPECT_EQ(voice.sound, setup.measures[expected[i].measure].steps[expected[i].step].sound) << i;
-            if (expected[i].cutSlot < 0) {
-                EXPECT_EQ(voice.cut, MixVoice::kNoCut) << "polyphonic " << polyphonic << " voice " << i;
-            } else {
-                EXPECT_EQ(voice.cut, StepOnsetFrame(expected[i].cutSlot, interval))
-                    << "polyphonic " << polyphonic << " voice " << i;
-            }
+            EXPECT_EQ(planned[i].measure, expected[i].measure) << i;
+            EXPECT_EQ(planned[i].step, expected[i].step) << i;
+            EXPECT_EQ(planned[i].onset, StepOnsetFrame(expected[i].onsetSlot, interval)) << i;
+            const int64_t cut = expected[i].cutSlot < 0 ? -1 : StepOnsetFrame(expected[i].cutSlot, interval);
+            EXPECT_EQ(planned[i].cut, cut) << "polyphonic " << polyphonic << " voice " << i;
         }
         if (polyphonic == 0) {
             // Step 2 is stopped by the soundless step 3; step 4 by the next pass.
-            EXPECT_EQ(plan.voices[1].cut, StepOnsetFrame(3, interval));
-            EXPECT_EQ(plan.voices[2].cut, StepOnsetFrame(5, interval));
+            EXPECT_EQ(planned[1].cut, StepOnsetFrame(3, interval));
+            EXPECT_EQ(planned[2].cut, StepOnsetFrame(5, interval));
         } else {
             // Only the second pass restarts the first pass's voices.
-            EXPECT_EQ(plan.voices[0].cut, StepOnsetFrame(5, interval));
-            EXPECT_EQ(plan.voices[3].cut, MixVoice::kNoCut);
+            EXPECT_EQ(planned[0].cut, StepOnsetFrame(5, interval));
+            EXPECT_EQ(planned[3].cut, -1);
         }
     }
 }
