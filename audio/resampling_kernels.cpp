@@ -56,28 +56,34 @@ private:
     std::vector<float> values_;
 };
 
-PolyphaseBank::PolyphaseBank(const KernelDesign& design, double stretch) {
-    Fill(design.halfWidth, stretch, [&](double distance) { return KernelValue(design, distance); });
+PolyphaseBank::PolyphaseBank(const KernelDesign& design, double stretch, int phases) {
+    const KernelTable table(design);
+    Fill(design.halfWidth, stretch, phases, [&](double distance) { return table.At(distance); });
 }
 
 PolyphaseBank::PolyphaseBank(const KernelTable& table, int halfWidth, double stretch) {
-    Fill(halfWidth, stretch, [&](double distance) { return table.At(distance); });
+    Fill(halfWidth, stretch, kKernelPhases, [&](double distance) { return table.At(distance); });
 }
 
 template <class Kernel>
-void PolyphaseBank::Fill(int halfWidth, double stretch, Kernel kernel) {
+void PolyphaseBank::Fill(int halfWidth, double stretch, int phases, Kernel kernel) {
     // Widened by the stretch, the kernel reaches that much further and its
     // cutoff drops by as much; its gain stays one.
     reach_ = static_cast<int>(std::ceil(halfWidth * stretch));
-    taps_ = 2 * reach_;
-    weights_.assign(static_cast<size_t>(kKernelPhases + 1) * static_cast<size_t>(taps_), 0.0f);
-    for (int q = 0; q <= kKernelPhases; ++q) {
-        float* row = weights_.data() + static_cast<size_t>(q) * static_cast<size_t>(taps_);
-        const double phase = static_cast<double>(q) / kKernelPhases;
-        for (int j = 0; j < taps_; ++j) {
+    const int used = 2 * reach_;
+    taps_ = (used + 3) / 4 * 4;
+    weights_.assign(static_cast<size_t>(phases + 2) * 2 * static_cast<size_t>(taps_), 0.0f);
+    for (int q = 0; q <= phases + 1; ++q) {
+        float* row = weights_.data() + static_cast<size_t>(q) * 2 * static_cast<size_t>(taps_);
+        const double phase = static_cast<double>(q) / phases;
+        for (int j = 0; j < used; ++j) {
             const double distance = phase + (reach_ - 1 - j);
             row[j] = static_cast<float>(kernel(distance / stretch) / stretch);
         }
+    }
+    for (int q = 0; q <= phases; ++q) {
+        float* row = weights_.data() + static_cast<size_t>(q) * 2 * static_cast<size_t>(taps_);
+        for (int j = 0; j < taps_; ++j) row[taps_ + j] = row[2 * taps_ + j] - row[j];
     }
 }
 

@@ -1,11 +1,11 @@
 #include "audio/voice_renderer.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "audio/vector_math.h"
 
 namespace {
-constexpr double kPhasesPerRemainder = static_cast<double>(kKernelPhases) / kOutputRate;
 // The most taps any bank has: the export's kernel at the highest frequency.
 constexpr int kMaxTaps = 2 * (static_cast<int>(PreparedSound::kPadding) - 8);
 
@@ -22,7 +22,7 @@ int64_t PlayedFrameCount(size_t sourceFrames, int frequency) {
     return FramesLeft(static_cast<int64_t>(sourceFrames), 0, 0, frequency);
 }
 
-VoiceRenderer::VoiceRenderer(SpeedUpBanks& speedUp) : speedUp_(speedUp), dense_(kDenseKernel, 1.0) {}
+VoiceRenderer::VoiceRenderer(SpeedUpBanks& speedUp) : speedUp_(speedUp) {}
 
 void VoiceRenderer::SetSounds(const PreparedSound* sounds, size_t count) {
     StopAll();
@@ -139,71 +139,117 @@ void VoiceRenderer::CopyAtOutputRate(Voice& voice, float left, float right, floa
     voice.whole += static_cast<int64_t>(frames);
 }
 
-void VoiceRenderer::ReadDense(Voice& voice, float left, float right, float* out, size_t frames) {
+namespace {
+// The dense kernel's rows with their taps sorted by the lane they read:
+// eight on frames or midpoints, eight on the other.
+struct DenseRows {
+    static constexpr int kHalf = kDenseTaps / 2;
+    struct Row {
+        float even[kHalf], odd[kHalf];
+    };
+    std::vector<Row> rows;
+    DenseRows() : rows(kDensePhases + 1) {
+        const PolyphaseBank bank(kDenseKernel, 1.0, kDensePhases);
+        for (int q = 0; q <= kDensePhases; ++q) {
+            for (int i = 0; i < kHalf; ++i) {
+                rows[q].even[i] = bank.Row(q)[2 * i];
+                rows[q].odd[i] = bank.Row(q)[2 * i + 1];
+            }
+        }
+    }
+};
+static_assert(kDenseTaps == 16, "the dense loop reads two vectors of four on each lane");
+
+const DenseRows& Dense() {
+    static const DenseRows rows;
+    return rows;
+}
+
+constexpr float kPhasesPerRemainderFloat = static_cast<float>(kKernelPhases) / kOutputRate;
+// Half a phase added before truncating: the nearest phase.
+constexpr float kDensePhasesPerRemainder = static_cast<float>(kDensePhases) / kOutputRate;
+
+// The voice's position moves on by one output frame.
+inline void StepOn(int64_t& whole, int32_t& remainder, int wholeStep, int remainderStep) {
+    whole += wholeStep;
+    remainder += remainderStep;
+    if (remainder >= kOutputRate) remainder -= kOutputRate, whole += 1;
+}
+
+template <int kChannels>
+void ReadDenseFrames(const PreparedSound& sound, int64_t& whole, int32_t& remainder, int frequency, float left,
+                     float right, float* out, size_t frames) {
     // The dense signal has two points per frame: frame i at 2i, the point
     // half-way to the next at 2i + 1. Its taps alternate between the two
     // lanes, so each lane is read as one contiguous run of every second tap.
-    const PreparedSound& sound = *voice.sound;
-    const int channels = sound.Channels();
-    const int reach = dense_.Reach();
-    const int half = dense_.Taps() / 2;
-    const int wholeStep = voice.frequency / kOutputRate;  // 0: slower than the output
-    const int remainderStep = voice.frequency % kOutputRate;
-    float even[kMaxTaps / 2], odd[kMaxTaps / 2];
+    const DenseRows& dense = Dense();
+    constexpr int kReach = kDenseKernel.halfWidth;
+    const int wholeStep = frequency / kOutputRate;
+    const int remainderStep = frequency % kOutputRate;
+    // By channel, then frames (0) or midpoints (1).
+    const float* lanes[2][2] = {{sound.Samples(0), sound.Midpoints(0)},
+                                {sound.Samples(kChannels - 1), sound.Midpoints(kChannels - 1)}};
+    const Float4 gains = {left, right, 0.0f, 0.0f};
     for (size_t n = 0; n < frames; ++n) {
-        int32_t doubled = 2 * voice.remainder;
-        int64_t point = 2 * voice.whole;
+        int32_t doubled = 2 * remainder;
+        int64_t point = 2 * whole;
         if (doubled >= kOutputRate) doubled -= kOutputRate, point += 1;
-        const double phase = doubled * kPhasesPerRemainder;
-        const int q = static_cast<int>(phase);
-        const float t = static_cast<float>(phase - q);
-        const float* a = dense_.Row(q);
-        const float* b = dense_.Row(q + 1);
-        for (int i = 0; i < half; ++i) {
-            even[i] = a[2 * i] + t * (b[2 * i] - a[2 * i]);
-            odd[i] = a[2 * i + 1] + t * (b[2 * i + 1] - a[2 * i + 1]);
+        const int q = static_cast<int>(static_cast<float>(doubled) * kDensePhasesPerRemainder + 0.5f);
+        const DenseRows::Row& row = dense.rows[static_cast<size_t>(q)];
+        const Float4 even0 = Load4(row.even), even1 = Load4(row.even + 4);
+        const Float4 odd0 = Load4(row.odd), odd1 = Load4(row.odd + 4);
+        // The first tap's point: on a frame (parity 0) its even taps read
+        // frames and its odd ones midpoints, else the other way round.
+        const int64_t first = point - kReach + 1;
+        const int parity = static_cast<int>(first & 1);
+        const int64_t evenAt = first >> 1;
+        const int64_t oddAt = (first + parity) >> 1;
+        Float4 sums[2];
+        for (int c = 0; c < kChannels; ++c) {
+            const float* e = lanes[c][parity] + evenAt;
+            const float* o = lanes[c][parity ^ 1] + oddAt;
+            sums[c] = (even0 * Load4(e) + even1 * Load4(e + 4)) + (odd0 * Load4(o) + odd1 * Load4(o + 4));
         }
-        const int64_t first = point - reach + 1;
-        const bool startsOnFrame = (first & 1) == 0;
-        float value[2];
-        for (int c = 0; c < channels; ++c) {
-            const float* frames = sound.Samples(c);
-            const float* midpoints = sound.Midpoints(c);
-            // Exact halves: `first` is even in the one case and odd in the other.
-            const float* onEven = startsOnFrame ? frames + first / 2 : midpoints + (first - 1) / 2;
-            const float* onOdd = startsOnFrame ? midpoints + first / 2 : frames + (first + 1) / 2;
-            value[c] = Dot(even, onEven, half) + Dot(odd, onOdd, half);
-        }
-        out[2 * n] += left * value[0];
-        out[2 * n + 1] += right * value[channels - 1];
-
-        voice.whole += wholeStep;
-        voice.remainder += remainderStep;
-        if (voice.remainder >= kOutputRate) voice.remainder -= kOutputRate, voice.whole += 1;
+        const Float4 both = PairSums(sums[0], sums[kChannels - 1]);
+        AddPair(out + 2 * n, both * gains);
+        StepOn(whole, remainder, wholeStep, remainderStep);
     }
 }
 
-void VoiceRenderer::ReadSpedUp(Voice& voice, float left, float right, float* out, size_t frames) {
-    const PreparedSound& sound = *voice.sound;
-    const int channels = sound.Channels();
-    const PolyphaseBank& bank = speedUp_.ForFrequency(voice.frequency);
-    const int taps = std::min(bank.Taps(), kMaxTaps);
+template <int kChannels>
+void ReadSpedUpFrames(const PreparedSound& sound, const PolyphaseBank& bank, int64_t& whole, int32_t& remainder,
+                      int frequency, float left, float right, float* out, size_t frames) {
+    const int taps = bank.Taps();
     const int reach = bank.Reach();
-    const int wholeStep = voice.frequency / kOutputRate;
-    const int remainderStep = voice.frequency % kOutputRate;
-    float weights[kMaxTaps];
+    const int wholeStep = frequency / kOutputRate;
+    const int remainderStep = frequency % kOutputRate;
+    const float* lanes[2] = {sound.Samples(0), sound.Samples(kChannels - 1)};
+    alignas(16) float weights[kMaxTaps];
     for (size_t n = 0; n < frames; ++n) {
-        const double phase = voice.remainder * kPhasesPerRemainder;
+        const float phase = static_cast<float>(remainder) * kPhasesPerRemainderFloat;
         const int q = static_cast<int>(phase);
-        Blend(bank.Row(q), bank.Row(q + 1), static_cast<float>(phase - q), weights, taps);
-        const int64_t first = voice.whole - reach + 1;
+        Blend4(bank.Row(q), bank.Step(q), phase - q, weights, taps);
+        const int64_t first = whole - reach + 1;
         float value[2];
-        for (int c = 0; c < channels; ++c) value[c] = Dot(weights, sound.Samples(c) + first, taps);
+        for (int c = 0; c < kChannels; ++c) value[c] = Dot4(weights, lanes[c] + first, taps);
         out[2 * n] += left * value[0];
-        out[2 * n + 1] += right * value[channels - 1];
-
-        voice.whole += wholeStep;
-        voice.remainder += remainderStep;
-        if (voice.remainder >= kOutputRate) voice.remainder -= kOutputRate, voice.whole += 1;
+        out[2 * n + 1] += right * value[kChannels - 1];
+        StepOn(whole, remainder, wholeStep, remainderStep);
     }
+}
+}  // namespace
+
+void VoiceRenderer::ReadDense(Voice& voice, float left, float right, float* out, size_t frames) {
+    if (voice.sound->Channels() == 1)
+        ReadDenseFrames<1>(*voice.sound, voice.whole, voice.remainder, voice.frequency, left, right, out, frames);
+    else
+        ReadDenseFrames<2>(*voice.sound, voice.whole, voice.remainder, voice.frequency, left, right, out, frames);
+}
+
+void VoiceRenderer::ReadSpedUp(Voice& voice, float left, float right, float* out, size_t frames) {
+    const PolyphaseBank& bank = speedUp_.ForFrequency(voice.frequency);
+    if (voice.sound->Channels() == 1)
+        ReadSpedUpFrames<1>(*voice.sound, bank, voice.whole, voice.remainder, voice.frequency, left, right, out, frames);
+    else
+        ReadSpedUpFrames<2>(*voice.sound, bank, voice.whole, voice.remainder, voice.frequency, left, right, out, frames);
 }

@@ -85,7 +85,6 @@ private:
     void ReadSpedUp(Voice& voice, float left, float right, float* out, size_t frames);
 
     SpeedUpBanks& speedUp_;
-    PolyphaseBank dense_;
     const PreparedSound* sounds_ = nullptr;
     size_t soundCount_ = 0;
     Voice voices_[kVoices];
