@@ -57,10 +57,10 @@ void VoiceRenderer::SilenceAll() {
     for (Voice& voice : voices_) voice.silenced = true;
 }
 
-void VoiceRenderer::SetLevel(int index, float level) {
+void VoiceRenderer::SetLevel(int index, float level, bool silenced) {
     if (!IsSounding(index)) return;
     voices_[index].level = level;
-    voices_[index].silenced = false;
+    voices_[index].silenced = silenced;
 }
 
 void VoiceRenderer::Retune(int index, int frequency) {

@@ -48,8 +48,8 @@ public:
     void StopAll();
     // Every sounding voice goes silent and runs on.
     void SilenceAll();
-    // A sounding voice's level anew, heard again if it was silenced.
-    void SetLevel(int voice, float level);
+    // A sounding voice's level anew: heard again, unless it stays silenced.
+    void SetLevel(int voice, float level, bool silenced = false);
     // A sounding voice reads on from where it is at another frequency.
     void Retune(int voice, int frequency);
 
