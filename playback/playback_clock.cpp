@@ -3,6 +3,8 @@
 #include <cpuid.h>
 #include <x86intrin.h>
 
+#include <cmath>
+
 #include "playback/counter_calibration.h"
 #include "playback/step_timing.h"
 
@@ -79,22 +81,35 @@ void PlaybackClock::StopTimer() {
     timerActive_ = false;
 }
 
-void PlaybackClock::SetUseTsc(bool useTsc) { useTsc_.store(useTsc); }
+void PlaybackClock::SetUseTsc(bool useTsc) {
+    const int64_t source = source_.load(std::memory_order_relaxed);
+    const bool wasTsc = (source & 1) != 0;
+    const double now = RawMs(wasTsc) + static_cast<double>(source >> 1) * 1e-6;
+    const int64_t offsetNs = std::llround((now - RawMs(useTsc)) * 1e6);
+    source_.store(offsetNs * 2 + (useTsc ? 1 : 0), std::memory_order_relaxed);
+}
 
-int64_t PlaybackClock::NowMs() {
-    switch (ChooseTimeSource(tscAvailable_, useTsc_.load(std::memory_order_relaxed), ticksPerMs_, qpcFrequency_)) {
+double PlaybackClock::RawMs(bool tsc) const {
+    switch (ChooseTimeSource(tscAvailable_, tsc, ticksPerMs_, qpcFrequency_)) {
     case TimeSource::TimeStampCounter:
-        return static_cast<int64_t>(__rdtsc()) / ticksPerMs_;
+        return static_cast<double>(__rdtsc()) / ticksPerMs_;
     case TimeSource::PerformanceCounter: {
         LARGE_INTEGER count;
         QueryPerformanceCounter(&count);
-        return count.QuadPart / (qpcFrequency_ / 1000);
+        return static_cast<double>(count.QuadPart) / static_cast<double>(qpcFrequency_ / 1000);
     }
     case TimeSource::MultimediaTime:
     default:
         return timeGetTime();
     }
 }
+
+double PlaybackClock::NowMsExact() {
+    const int64_t source = source_.load(std::memory_order_relaxed);
+    return RawMs((source & 1) != 0) + static_cast<double>(source >> 1) * 1e-6;
+}
+
+int64_t PlaybackClock::NowMs() { return static_cast<int64_t>(std::floor(NowMsExact())); }
 
 void CALLBACK PlaybackClock::TimerProc(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     if (auto* listener = reinterpret_cast<TickListener*>(user)) listener->OnTimerTick();

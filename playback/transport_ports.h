@@ -29,6 +29,9 @@ public:
     virtual void SetUseTsc(bool useTsc) = 0;
     // The current reading in milliseconds; callable from any thread.
     virtual int64_t NowMs() = 0;
+    // The same reading with its fraction of a millisecond: what the
+    // sample-accurate output maps due times onto its stream with.
+    virtual double NowMsExact() { return static_cast<double>(NowMs()); }
 };
 
 // The transport's part of the display; called on the interface thread only.

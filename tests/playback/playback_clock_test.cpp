@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 
 namespace {
 
@@ -19,8 +20,14 @@ TEST(PlaybackClock, CalibratesAndBothSourcesKeepTime) {
     }
     EXPECT_GE(clock.SystemResolution(), 1u);
 
-    for (bool tsc : {true, false}) {
+    for (bool tsc : {true, false, true}) {
+        // A switch continues the reading where it was: the stream mapped onto it never jumps.
+        const double beforeSwitch = clock.NowMsExact();
         clock.SetUseTsc(tsc);
+        const double afterSwitch = clock.NowMsExact();
+        EXPECT_GE(afterSwitch, beforeSwitch);
+        EXPECT_LT(afterSwitch - beforeSwitch, 5.0) << (tsc ? "tsc" : "qpc");
+        EXPECT_NEAR(static_cast<double>(clock.NowMs()), std::floor(clock.NowMsExact()), 1.0) << "the same reading, whole";
         const int64_t before = clock.NowMs();
         const DWORD tickBefore = GetTickCount();
         Sleep(300);
