@@ -39,6 +39,7 @@ int64_t LiveMixer::FrameOf(const VoiceCommand& command) const {
 void LiveMixer::Apply(const VoiceCommand& command) {
     switch (command.kind) {
     case VoiceCommand::Start:
+        if (command.generation != 0 && command.generation != generation_.load(std::memory_order_relaxed)) break;
         renderer_.Start(command.voice, command.start);
         starts_.fetch_add(1, std::memory_order_relaxed);
         break;
@@ -50,6 +51,7 @@ void LiveMixer::Apply(const VoiceCommand& command) {
     case VoiceCommand::UseSounds:
         renderer_.SetSounds(command.sounds ? command.sounds->sounds.data() : nullptr,
                             command.sounds ? command.sounds->sounds.size() : 0);
+        generation_.store(command.sounds ? command.sounds->generation : 0, std::memory_order_release);
         inUse_.store(command.sounds, std::memory_order_release);
         break;
     }
@@ -74,6 +76,17 @@ void LiveMixer::RunTo(int64_t end, float* out, bool render) {
         else renderer_.Skip(until - position_);
         position_ = until;
     }
+}
+
+void LiveMixer::Reset() {
+    while (timed_.Front()) timed_.Pop();
+    while (now_.Front()) now_.Pop();
+    renderer_.SetSounds(nullptr, 0);
+    inUse_.store(nullptr, std::memory_order_release);
+    generation_.store(0, std::memory_order_release);
+    map_ = StreamClockMap();
+    started_ = false;
+    sounding_.store(0, std::memory_order_relaxed);
 }
 
 void LiveMixer::Render(float* out, size_t frames, int64_t firstFrame, const StreamClockReading& reading) {

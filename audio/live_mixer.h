@@ -26,6 +26,7 @@
 // interface thread, handed over whole, and freed only once the mix thread
 // has let go of them (LiveMixer::SoundsInUse).
 struct SoundSet {
+    uint64_t generation = 0;  // counts the lists handed over, from 1
     std::vector<PreparedSound> sounds;
 };
 
@@ -35,6 +36,9 @@ struct VoiceCommand {
     int voice = 0;
     double atMs = 0.0;  // on the playback clock
     VoiceStart start;   // Start; SetLevel takes start.level and start.silenced
+    // Start: the sound list its sound index belongs to (0: whichever plays);
+    // a start meant for another list is left out.
+    uint64_t generation = 0;
     int frequency = 0;  // Retune
     const SoundSet* sounds = nullptr;  // UseSounds
 };
@@ -60,8 +64,11 @@ public:
     // The mix thread's part.
     void Render(float* out, size_t frames, int64_t firstFrame, const StreamClockReading& reading) override;
 
-    // The sound set the mix thread plays now (null before any).
+    // The sound set the mix thread plays now (null before any), and its generation.
     const SoundSet* SoundsInUse() const { return inUse_.load(std::memory_order_acquire); }
+    uint64_t GenerationInUse() const { return generation_.load(std::memory_order_acquire); }
+    // Forgets every command and every voice; only while no thread renders or pushes.
+    void Reset();
     uint64_t LateCommands() const { return late_.load(std::memory_order_relaxed); }
     uint64_t DroppedCommands() const { return dropped_.load(std::memory_order_relaxed); }
     uint64_t StartsCarriedOut() const { return starts_.load(std::memory_order_relaxed); }
@@ -89,6 +96,7 @@ private:
     bool started_ = false;
 
     std::atomic<const SoundSet*> inUse_{nullptr};
+    std::atomic<uint64_t> generation_{0};
     std::atomic<uint64_t> late_{0};
     std::atomic<uint64_t> dropped_{0};
     std::atomic<uint64_t> starts_{0};

@@ -57,4 +57,8 @@ bool LocateWaveData(const uint8_t* bytes, size_t size, WaveData* out) {
     return true;
 }
 
-WaveVerdict JudgeWave(const uint8_t* bytes, size_t size) { return Inspect(bytes, size).verdict; }
+WaveVerdict JudgeWave(const uint8_t* bytes, size_t size, bool* formatPlayable) {
+    const Inspection wave = Inspect(bytes, size);
+    if (formatPlayable) *formatPlayable = wave.layout.Playable();
+    return wave.verdict;
+}

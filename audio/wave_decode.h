@@ -36,4 +36,6 @@ enum class WaveVerdict {
     NotAWave,    // malformed or cut short: skipped without a notice of its own
     Unplayable,  // a wave no sound buffer is made for: a notice names the file
 };
-WaveVerdict JudgeWave(const uint8_t* bytes, size_t size);
+// `formatPlayable` (if given) tells an unplayable file's format apart from
+// data too short for one whole frame of a playable format.
+WaveVerdict JudgeWave(const uint8_t* bytes, size_t size, bool* formatPlayable = nullptr);

@@ -12,6 +12,7 @@
 #include "audio/wave_decode.h"
 #include "audio/wave_encode.h"
 #include "model/atomic_file.h"
+#include "model/whole_file.h"
 #include "playback/plan_player.h"
 
 namespace {
@@ -20,18 +21,6 @@ constexpr size_t kBlockFrames = 4096;
 // The export's pitched-up voices take the long kernel on a fine grid; only
 // the banks a cycle uses are made.
 constexpr int kExportSpeedUpGrid = 256;
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    bytes->clear();
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->insert(bytes->end(), buffer, buffer + got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
 
 ExportResult Failure(std::string message) {
     ExportResult result;
