@@ -12,6 +12,13 @@ double StepIntervalMs(double tempo);
 // Whether a step length can drive playback: positive and finite.
 bool IsUsableInterval(double intervalMs);
 
+// How much later than its place on the grid a step sounds under `swing`
+// (tenths of a percent, 500 straight, 750 the most): (swing - 500) / 500 of
+// a step for the odd steps of a measure counting from 0 (the 2nd, 4th, ...),
+// none for the others. Exactly 0 when there is no delay, whatever the
+// interval, so straight time keeps its arithmetic.
+double SwingDelayMs(int stepIndex, int swing, double intervalMs);
+
 // Where a millisecond reading comes from. The time-stamp counter needs a
 // calibrated rate and the performance counter a frequency of at least 1000
 // per second (it is divided by frequency / 1000); otherwise the next source
