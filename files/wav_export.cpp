@@ -5,6 +5,7 @@
 #include <new>
 
 #include "audio/export_mixer.h"
+#include "audio/sound_maps.h"
 #include "audio/wave_decode.h"
 #include "audio/wave_encode.h"
 #include "model/atomic_file.h"
@@ -36,6 +37,7 @@ ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soun
                     const ExportProgress& progress) {
     std::vector<DecodedWave> decoded(soundPaths.size());
     std::vector<SoundFrames> sounds(soundPaths.size());
+    std::vector<uint32_t> rates(soundPaths.size(), kPitchZeroRate);
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < soundPaths.size(); ++i) {
         if (i >= plan.soundsUsed.size() || !plan.soundsUsed[i]) continue;
@@ -44,10 +46,11 @@ ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soun
         if (!DecodeWave(bytes.data(), bytes.size(), &decoded[i]))
             return Failure("Could not export: the sound file\n" + soundPaths[i] + "\nis not a WAV file that can be played.");
         sounds[i] = {decoded[i].channels, decoded[i].samples.data(), decoded[i].FrameCount()};
+        rates[i] = decoded[i].sampleRate;
     }
     if (progress && !progress(0.0)) return ExportResult{ExportResult::Cancelled, "", 0, 0};
 
-    ExportMixer mixer(sounds, plan.voices, plan.cycleFrames);
+    ExportMixer mixer(sounds, VoicesAtSoundRates(plan, rates), plan.cycleFrames);
     const int64_t total = mixer.TotalFrames();
     if (total > kMaxStereoPcm16Frames)
         return Failure("Could not export: the arrangement rings on too long for a WAV file (over 6 hours).");

@@ -59,8 +59,8 @@ std::vector<CycleSlot> CycleSlots(const Setup& setup) {
     return slots;
 }
 
-int64_t StepOnsetFrame(int64_t index, double intervalMs) {
-    return std::llround(static_cast<double>(index) * intervalMs * kOutputRate / 1000.0);
+int64_t StepOnsetFrame(int64_t index, double intervalMs, double delayMs) {
+    return std::llround((static_cast<double>(index) * intervalMs + delayMs) * kOutputRate / 1000.0);
 }
 
 PlanOutcome PlanExport(const Setup& setup, int soundCount, ExportPlan* plan) {
@@ -76,6 +76,8 @@ PlanOutcome PlanExport(const Setup& setup, int soundCount, ExportPlan* plan) {
     const int masterVolume = setup.masterVolume;
     const int masterPitch = setup.masterPitch;
     const bool monophonic = setup.polyphonic == 0;
+    const int swing = setup.swing;
+    plan->ownRate = setup.ownRate != 0;
     plan->soundsUsed.assign(static_cast<size_t>(std::max(0, soundCount)), false);
 
     // Each slot holds one voice, so a trigger restarts the slot's own sound;
@@ -97,7 +99,7 @@ PlanOutcome PlanExport(const Setup& setup, int soundCount, ExportPlan* plan) {
         const int m = slots[i].measure, s = slots[i].step;
         const Step& step = setup.measures[m].steps[s];
         if (step.on == 0) continue;
-        const int64_t onset = StepOnsetFrame(static_cast<int64_t>(i), interval);
+        const int64_t onset = StepOnsetFrame(static_cast<int64_t>(i), interval, SwingDelayMs(s, swing, interval));
         if (monophonic) cut(lastMeasure, lastStep, onset);
         cut(m, s, onset);
         lastMeasure = m;
@@ -108,15 +110,29 @@ PlanOutcome PlanExport(const Setup& setup, int soundCount, ExportPlan* plan) {
         MixVoice voice;
         voice.onset = onset;
         voice.sound = sound;
-        voice.frequency = PitchFrequency(table, TransposedPitch(step.pitch, masterPitch));
+        const int pitch = TransposedPitch(step.pitch, masterPitch);
+        voice.frequency = PitchFrequency(table, pitch);
         const float level = Gain(VolumeAttenuation(step.volume, masterVolume));
         const long pan = PanBalance(step.pan);
         voice.gainLeft = pan > 0 ? level * Gain(-pan) : level;
         voice.gainRight = pan < 0 ? level * Gain(pan) : level;
         slotVoice[m][s] = static_cast<int>(plan->voices.size());
         plan->voices.push_back(voice);
+        plan->pitches.push_back(pitch);
         plan->soundsUsed[static_cast<size_t>(sound)] = true;
     }
     plan->cycleFrames = StepOnsetFrame(static_cast<int64_t>(slots.size()), interval);
     return PlanOutcome::Planned;
+}
+
+std::vector<MixVoice> VoicesAtSoundRates(const ExportPlan& plan, const std::vector<uint32_t>& rates) {
+    std::vector<MixVoice> voices = plan.voices;
+    if (!plan.ownRate) return voices;
+    const PitchTable table;
+    for (size_t i = 0; i < voices.size() && i < plan.pitches.size(); ++i) {
+        const size_t sound = static_cast<size_t>(voices[i].sound);
+        const uint32_t rate = sound < rates.size() ? rates[sound] : kPitchZeroRate;
+        voices[i].frequency = StepFrequency(table, plan.pitches[i], rate, true);
+    }
+    return voices;
 }

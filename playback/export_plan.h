@@ -21,13 +21,18 @@ struct CycleSlot {
 int64_t CycleSlotCount(const Setup& setup);
 std::vector<CycleSlot> CycleSlots(const Setup& setup);
 
-// Output frame (44.1 kHz) of the step that falls due `index` step lengths after the start.
-int64_t StepOnsetFrame(int64_t index, double intervalMs);
+// Output frame (44.1 kHz) of the step that falls due `index` step lengths
+// after the start and sounds `delayMs` (its swing) after that.
+int64_t StepOnsetFrame(int64_t index, double intervalMs, double delayMs = 0.0);
 
 struct ExportPlan {
     std::vector<MixVoice> voices;  // in onset order
     int64_t cycleFrames = 0;       // where the cycle's next step would fall
     std::vector<bool> soundsUsed;  // by sound index: sounded by some voice
+    // Sounds at their own rate: the voices' frequencies are for 44.1 kHz
+    // files until VoicesAtSoundRates gives each its sound's rate.
+    bool ownRate = false;
+    std::vector<int> pitches;  // by voice: the pitch it sounds at, master pitch included
 };
 
 enum class PlanOutcome { Planned, UnusableTempo, TooLong };
@@ -35,3 +40,8 @@ enum class PlanOutcome { Planned, UnusableTempo, TooLong };
 // The voices of one cycle for a sound list of `soundCount` sounds. Mute is
 // ignored; the master volume and pitch apply as they do in playback.
 PlanOutcome PlanExport(const Setup& setup, int soundCount, ExportPlan* plan);
+
+// The plan's voices for sounds of these file rates (by sound index), known
+// once the sounds are read: with sounds at their own rate each frequency
+// follows its sound's rate; otherwise the voices as planned.
+std::vector<MixVoice> VoicesAtSoundRates(const ExportPlan& plan, const std::vector<uint32_t>& rates);
