@@ -16,7 +16,26 @@
 
 namespace {
 constexpr SIZE_T kClipboardBlockSize = 4096;
+
+// The swing of each item of Options > Swing, from IDM_SWING_OFF on.
+constexpr int16_t kSwingChoices[] = {kSwingOff, 540, 580, 620, 667, 710, kSwingMax};
+static_assert(IDM_SWING_OFF + 6 == IDM_SWING_75, "one swing item a choice");
+
+// Checks the item of the stored swing, or none for a value from a file that
+// the menu does not offer.
+void CheckSwingItem(HMENU options, int swing) {
+    for (int i = 0, n = GetMenuItemCount(options); i < n; ++i) {
+        HMENU submenu = GetSubMenu(options, i);
+        if (!submenu || GetMenuItemID(submenu, 0) != IDM_SWING_OFF) continue;
+        for (int k = 0; k <= IDM_SWING_75 - IDM_SWING_OFF; ++k) {
+            if (kSwingChoices[k] == swing)
+                CheckMenuRadioItem(submenu, IDM_SWING_OFF, IDM_SWING_75, IDM_SWING_OFF + k, MF_BYCOMMAND);
+            else
+                CheckMenuItem(submenu, IDM_SWING_OFF + k, MF_BYCOMMAND | MF_UNCHECKED);
+        }
+    }
 }
+}  // namespace
 
 void MenuCommands::Bind() {
     MenuBar& bar = window_.Panel()->Menus();
@@ -51,6 +70,8 @@ void MenuCommands::PrepareMenu(int menuId, HMENU popup) {
         check(IDM_QUICK_FADE, setup.quickFade == 1);
         enable(IDM_QUICK_FADE, false);
         check(IDM_HIGH_RES_TIMER, setup.highResTimer == 1);
+        CheckSwingItem(popup, setup.swing);
+        check(IDM_OWN_RATE, setup.ownRate == 1);
         break;
     default:
         break;
@@ -70,6 +91,13 @@ bool MenuCommands::OnCommand(int id) {
         window_.Engine().AssignSound(setup.editMeasure, step, sound);
         panel.SetStepControl(step, KIND_SOUND, sound);
         SetStepValue(setup.StepAddress(setup.editMeasure, step), KIND_SOUND, sound);
+        setup.modified = 1;
+        return true;
+    }
+    if (id >= IDM_SWING_OFF && id <= IDM_SWING_75) {
+        const int16_t swing = kSwingChoices[id - IDM_SWING_OFF];
+        if (setup.swing == swing) return true;
+        setup.swing = swing;  // from the next step on; not covered by Undo
         setup.modified = 1;
         return true;
     }
@@ -110,6 +138,11 @@ bool MenuCommands::OnCommand(int id) {
         setup.highResTimer = setup.highResTimer == 0 ? 1 : 0;
         window_.GetSequencer().SetClockSource(setup.highResTimer != 0);
         SaveHighResTimerPreference(setup.highResTimer != 0);
+        return true;
+    case IDM_OWN_RATE:
+        setup.ownRate = setup.ownRate == 0 ? 1 : 0;
+        window_.Engine().RetunePlayingVoices();
+        setup.modified = 1;
         return true;
     case IDM_SAMPLES_PER_MEASURE: SetTempoUnit(1); return true;
     case IDM_BEATS_PER_MINUTE: SetTempoUnit(0); return true;

@@ -73,9 +73,14 @@ void SoundEngine::LoadSoundBank() {
     soundCount_ = static_cast<int>(names.size());
     masters_.assign(names.size(), nullptr);
 
+    masterRates_.assign(names.size(), kPitchZeroRate);
+
     bool anyFailed = false;
     for (int i = 0; i < soundCount_; ++i) {
         if (!LoadSound(setup_->soundDir + "\\" + names[i], &masters_[i])) anyFailed = true;
+        WAVEFORMATEX format = {};
+        if (masters_[i] && SUCCEEDED(masters_[i]->GetFormat(&format, sizeof format, nullptr)))
+            masterRates_[i] = format.nSamplesPerSec;  // the file's own rate, which the master keeps
     }
     if (anyFailed) ShowNote("Failed to load some sounds.");
 
@@ -98,7 +103,10 @@ void SoundEngine::ReleaseSoundBank() {
     }
     masters_.clear();
     soundCount_ = 0;
-    if (!setup_) return;
+    if (!setup_) {
+        masterRates_.clear();
+        return;
+    }
 
     // Take every voice out of reach first, then release them all once no
     // trigger can still be using one.
@@ -112,6 +120,8 @@ void SoundEngine::ReleaseSoundBank() {
         }
     }
     gate_.WaitUntilClear();
+    // A trigger reads the rates only through a voice: none is left to reach them.
+    masterRates_.clear();
     for (IDirectSoundBuffer* voice : released) {
         if (voice) voice->Release();
     }
@@ -345,7 +355,9 @@ void SoundEngine::SetVoicePan(IDirectSoundBuffer* voice, const Step& step) { voi
 
 int SoundEngine::SetVoiceFrequency(IDirectSoundBuffer* voice, const Step& step) {
     const int masterPitch = setup_->masterPitch.LoadOrdered();
-    voice->SetFrequency(static_cast<DWORD>(PitchFrequency(pitchTable_, TransposedPitch(step.pitch, masterPitch))));
+    const int pitch = TransposedPitch(step.pitch, masterPitch);
+    voice->SetFrequency(
+        static_cast<DWORD>(StepFrequency(pitchTable_, pitch, SoundRate(step.sound), setup_->ownRate != 0)));
     return masterPitch;
 }
 

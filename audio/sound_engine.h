@@ -74,6 +74,9 @@ private:
     // The step's pitch transposed by the master pitch; returns the master
     // pitch it used.
     int SetVoiceFrequency(IDirectSoundBuffer* voice, const Step& step);
+    uint32_t SoundRate(int sound) const {
+        return sound >= 0 && sound < static_cast<int>(masterRates_.size()) ? masterRates_[sound] : kPitchZeroRate;
+    }
     // Swaps the step's voice for `replacement` and releases the old one once
     // no trigger can be using it.
     void ReplaceVoice(Step& step, IDirectSoundBuffer* replacement);
@@ -90,6 +93,9 @@ private:
     HWND window_ = nullptr;
     int soundCount_ = 0;
     std::vector<IDirectSoundBuffer*> masters_;
+    // Each master's file rate, for sounds at their own rate. Changed only while
+    // no voice is bound (a load, a release), so triggers read it unguarded.
+    std::vector<uint32_t> masterRates_;
     IDirectSound* device_ = nullptr;
     PitchTable pitchTable_;
     Relaxed<uint8_t> playing_[kVoiceCount];

@@ -18,11 +18,20 @@ PitchTable::PitchTable() {
 
 double PitchTable::At(int pitch) const { return hz[kZeroIndex + ClampPitch(pitch)]; }
 
-int PitchFrequency(const PitchTable& table, int pitch) {
-    const double hz = std::trunc(table.At(pitch));
+namespace {
+int PlayableFrequency(double hz) {
+    hz = std::trunc(hz);
     if (hz < kFrequencyMin) return kFrequencyMin;
     if (hz > kFrequencyMax) return kFrequencyMax;
     return static_cast<int>(hz);
+}
+}  // namespace
+
+int PitchFrequency(const PitchTable& table, int pitch) { return PlayableFrequency(table.At(pitch)); }
+
+int StepFrequency(const PitchTable& table, int pitch, uint32_t fileRate, bool ownRate) {
+    if (!ownRate) return PitchFrequency(table, pitch);
+    return PlayableFrequency(table.At(pitch) * fileRate / kPitchZeroRate);
 }
 
 int TransposedPitch(int stepPitch, int masterPitch) { return ClampPitch(stepPitch + masterPitch); }

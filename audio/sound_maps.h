@@ -2,6 +2,8 @@
 // Pure functions, so the exact numbers users hear are testable anywhere.
 #pragma once
 
+#include <cstdint>
+
 constexpr int kPitchMin = -60;
 constexpr int kPitchMax = 67;
 constexpr int kPitchTableSize = kPitchMax - kPitchMin + 1;  // 128
@@ -23,6 +25,16 @@ struct PitchTable {
 // The playback frequency of a pitch: the table value truncated, then limited
 // to what DirectSound accepts. Pitches beyond the table take its nearest end.
 int PitchFrequency(const PitchTable& table, int pitch);
+
+// The rate pitch 0 plays at, whatever a file's own rate, unless sounds play at
+// their own rate.
+constexpr uint32_t kPitchZeroRate = 44100;
+
+// The playback frequency of a pitch for a sound recorded at `fileRate` Hz.
+// Off: PitchFrequency. At their own rate: the table value scaled by
+// fileRate / 44100, then truncated and limited alike, so pitch 0 plays a
+// 48 kHz file at 48,000 Hz.
+int StepFrequency(const PitchTable& table, int pitch, uint32_t fileRate, bool ownRate);
 
 // The pitch a step sounds at: its own pitch transposed by the master pitch,
 // kept within the table (a transposition past an end plays at that end).

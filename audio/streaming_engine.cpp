@@ -25,9 +25,9 @@ StreamingEngine::~StreamingEngine() {
     gate_.WaitUntilClear();
 }
 
-void StreamingEngine::Init(Setup& setup, SequencerClock& clock, HWND window) {
+void StreamingEngine::Init(Setup& setup, std::function<double()> clockMs, HWND window) {
     setup_ = &setup;
-    clock_ = &clock;
+    clockMs_ = std::move(clockMs);
     window_ = window;
 }
 
@@ -45,7 +45,7 @@ bool StreamingEngine::Start() {
     StreamOutput::Options options;
     options.leadMs = kLeadMs;
     options.window = window_;
-    options.clockMs = [this] { return clock_->NowMsExact(); };
+    options.clockMs = clockMs_;
     if (!stream_.Start(options, &mixer_)) {
         mixer_.Reset();
         return false;
@@ -60,7 +60,7 @@ void StreamingEngine::Stop() {
     FreeSoundsLeft();
 }
 
-double StreamingEngine::NowForCommand() const { return clock_->NowMsExact() + kCommandMarginMs; }
+double StreamingEngine::NowForCommand() const { return clockMs_() + kCommandMarginMs; }
 
 void StreamingEngine::PushNow(VoiceCommand command) {
     if (!stream_.Running()) return;

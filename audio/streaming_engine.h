@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +24,6 @@
 #include "audio/stream_output.h"
 #include "audio/trigger_gate.h"
 #include "model/setup.h"
-#include "playback/transport_ports.h"
 
 class StreamingEngine : public SoundOutput, public VoiceBinder {
 public:
@@ -37,8 +37,9 @@ public:
     StreamingEngine(const StreamingEngine&) = delete;
     StreamingEngine& operator=(const StreamingEngine&) = delete;
 
-    // Keeps the Setup, the clock due times are read on, and the window.
-    void Init(Setup& setup, SequencerClock& clock, HWND window);
+    // Keeps the Setup, the playback clock due times are read on (fractional
+    // ms, any thread), and the window.
+    void Init(Setup& setup, std::function<double()> clockMs, HWND window);
     // Opens the stream; false, with Error() saying why, when it cannot.
     bool Start();
     void Stop();
@@ -81,7 +82,7 @@ private:
     void FreeSoundsLeft();
 
     Setup* setup_ = nullptr;
-    SequencerClock* clock_ = nullptr;
+    std::function<double()> clockMs_;
     HWND window_ = nullptr;
     PitchTable pitchTable_;
     LiveMixer mixer_{kLatencyMs};

@@ -10,10 +10,10 @@ float GainOfAttenuation(long hundredthsOfDb) {
 float VoiceLevel(int volume, int masterVolume) { return GainOfAttenuation(VolumeAttenuation(volume, masterVolume)); }
 
 VoiceStart StepVoiceStart(const PitchTable& table, const StepSound& step, int masterVolume, int masterPitch,
-                          bool muted) {
+                          bool muted, uint32_t fileRate, bool ownRate) {
     VoiceStart start;
     start.sound = step.sound;
-    start.frequency = PitchFrequency(table, TransposedPitch(step.pitch, masterPitch));
+    start.frequency = StepFrequency(table, TransposedPitch(step.pitch, masterPitch), fileRate, ownRate);
     start.level = VoiceLevel(step.volume, masterVolume);
     const long pan = PanBalance(step.pan);
     start.panLeft = pan > 0 ? GainOfAttenuation(-pan) : 1.0f;

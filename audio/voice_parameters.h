@@ -22,7 +22,8 @@ struct StepSound {
     int pan = 64;
 };
 
-// The start of a voice for `step` at the master volume and pitch; a pan
-// attenuates one side only. Silenced when muted.
+// The start of a voice for `step` at the master volume and pitch, for a sound
+// recorded at `fileRate` (which counts only when sounds play at their own
+// rate); a pan attenuates one side only. Silenced when muted.
 VoiceStart StepVoiceStart(const PitchTable& table, const StepSound& step, int masterVolume, int masterPitch,
-                          bool muted);
+                          bool muted, uint32_t fileRate = kPitchZeroRate, bool ownRate = false);

@@ -62,11 +62,15 @@ int64_t LongestVoice(const ExportPlan& cycle, const std::vector<PreparedSound>& 
     return longest;
 }
 
-ExportResult Render(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
-                    const ExportProgress& progress, ExportShape shape) {
+ExportResult Render(const ExportPlan& cyclePlan, const std::vector<std::string>& soundPaths,
+                    const std::string& outPath, const ExportProgress& progress, ExportShape shape) {
     std::vector<PreparedSound> sounds;
-    const std::string unprepared = PrepareSounds(plan, soundPaths, &sounds);
+    const std::string unprepared = PrepareSounds(cyclePlan, soundPaths, &sounds);
     if (!unprepared.empty()) return Failure(unprepared);
+    ExportPlan plan = cyclePlan;
+    std::vector<uint32_t> rates;
+    for (const PreparedSound& sound : sounds) rates.push_back(sound.Empty() ? kPitchZeroRate : sound.Rate());
+    plan.SetSoundRates(std::move(rates));
     if (progress && !progress(0.0)) return ExportResult{ExportResult::Cancelled, "", 0, 0};
 
     SpeedUpBanks banks(kExportSpeedUpKernel, kExportSpeedUpGrid, false);

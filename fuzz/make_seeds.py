@@ -84,6 +84,17 @@ def setup_seeds():
         "v9001-long-folder": setup_file(9001.0, sound_dir="C:\\" + "Long Folder Name\\" * 20),
         "v9001-wide-folder": setup_file(9001.0, sound_dir="C:\\Klänge\\Caf\u00e9", wide=True),
     }
+    # The trailer behind the folder: swing and own rate, whole or not.
+    trailers = {
+        "swing-own-rate": struct.pack("<Ihh", 4, 667, 1),
+        "later-fields": struct.pack("<Ihhhi", 10, 540, 0, 3, -1),
+        "out-of-range": struct.pack("<Ihh", 4, 900, 5),
+        "beyond-end": struct.pack("<Ihh", 400, 710, 1),
+        "short-field": struct.pack("<Ih", 2, 710),
+    }
+    for name, body in trailers.items():
+        seeds["v9001-trailer-" + name] = setup_file(9001.0) + b"SFXT" + body
+    seeds["v9001-trailer-wrong-tag"] = setup_file(9001.0) + b"SFXU" + trailers["swing-own-rate"]
     return seeds
 
 

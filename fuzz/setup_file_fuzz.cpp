@@ -7,6 +7,7 @@
 
 #include "model/setup.h"
 #include "model/setup_file.h"
+#include "model/value_ranges.h"
 
 namespace {
 void Require(bool condition) {
@@ -24,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(first.fileVersion == Setup().fileVersion);
         return 0;
     }
+    // Whatever follows the sound folder, swing and own rate are in range.
+    Require(first.swing >= kSwingOff && first.swing <= kSwingMax && first.ownRate <= 1);
     const std::vector<uint8_t> written = EncodeSetupFile(first, window);
     Setup second;
     SetupFileWindowState reread;

@@ -67,4 +67,12 @@ class Setup {
   uint8_t quickFade = 0;
   Relaxed<uint8_t> highResTimer{1};
   std::vector<std::string> soundNames;
+
+  // Kept in a setup file's trailer; off, the file is written as without them.
+  // Swing in tenths of a percent (kSwingOff..kSwingMax, model/value_ranges.h):
+  // each odd step of a measure, counting from 0, sounds (swing - 500) / 500 of
+  // a step late.
+  Relaxed<int16_t> swing{500};
+  // 1: a sound plays at its file's own rate at pitch 0 rather than at 44,100 Hz.
+  Relaxed<uint8_t> ownRate{0};
 };

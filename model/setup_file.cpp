@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 
 #include "model/atomic_file.h"
@@ -25,6 +26,12 @@ constexpr double kDefaultTempo = 126.0;
 constexpr double kMinTempo = 0.5;
 constexpr double kMaxTempo = 10000000.0;
 
+// The optional trailer behind the sound folder: this tag, a uint32 count of
+// the bytes that follow, then int16 swing and int16 own-rate flag. Readers of
+// files without it stop at the folder, so older readers open every file.
+constexpr char kTrailerTag[4] = {'S', 'F', 'X', 'T'};
+constexpr uint32_t kTrailerFieldBytes = 4;  // the fields this program knows
+
 struct MeasureContent {
   int16_t nextMeasure, repeatCount;
   StepValues steps[kSteps];
@@ -45,6 +52,8 @@ struct FileContent {
   int16_t masterVolume;
   int16_t masterPitch;
   std::string soundDir;
+  int16_t swing;
+  int16_t ownRate;
 };
 
 FileContent Capture(const Setup& setup) {
@@ -70,6 +79,8 @@ FileContent Capture(const Setup& setup) {
   c.masterVolume = setup.masterVolume;
   c.masterPitch = setup.masterPitch;
   c.soundDir = setup.soundDir;
+  c.swing = setup.swing;
+  c.ownRate = setup.ownRate;
   return c;
 }
 
@@ -103,6 +114,8 @@ void Apply(FileContent& c, Setup& setup) {
   setup.masterVolume = c.masterVolume;
   setup.masterPitch = c.masterPitch;
   setup.soundDir.swap(c.soundDir);  // cannot fail half-way
+  setup.swing = c.swing;
+  setup.ownRate = static_cast<uint8_t>(c.ownRate);
 }
 
 // The rest of the program relies on these ranges (indices into the measures,
@@ -131,6 +144,8 @@ void BringIntoRange(FileContent& c) {
   c.stepsPerMeasure = std::clamp<int32_t>(c.stepsPerMeasure, 1, kSteps);
   c.masterVolume = Int16InRange(c.masterVolume, 0, kMasterVolumeMax);
   c.masterPitch = Int16InRange(c.masterPitch, kMasterPitchMin, kMasterPitchMax);
+  c.swing = Int16InRange(c.swing, kSwingOff, kSwingMax);
+  c.ownRate = c.ownRate != 0 ? 1 : 0;
 }
 
 void PutString(ByteWriter& out, const std::string& text) {
@@ -197,6 +212,24 @@ bool GetString(ByteReader& in, std::string& text) {
   return true;
 }
 
+// Takes the fields it knows from a whole trailer and leaves whatever later
+// fields follow unread. Anything else behind the folder (another tag, a
+// length the file cannot hold, fields cut short) is not a trailer of ours:
+// it is ignored and the rest of the file stands.
+void GetTrailer(ByteReader& in, FileContent& c) {
+  char tag[sizeof kTrailerTag];
+  uint32_t length;
+  int16_t swing, ownRate;
+  if (in.Remaining() < sizeof tag + 4 || !in.GetBytes(tag, sizeof tag) ||
+      std::memcmp(tag, kTrailerTag, sizeof tag) != 0 || !in.GetU32(length)) {
+    return;
+  }
+  if (length > in.Remaining() || length < kTrailerFieldBytes) return;
+  if (!in.GetI16(swing) || !in.GetI16(ownRate)) return;
+  c.swing = swing;
+  c.ownRate = ownRate;
+}
+
 bool GetStepValues(ByteReader& in, StepValues& s) {
   return in.GetI16(s.pitch) && in.GetI16(s.sound) && in.GetI16(s.volume) && in.GetI16(s.pan);
 }
@@ -208,6 +241,9 @@ bool Parse(ByteReader& in, FileContent& c, SetupFileWindowState& window, float& 
   float v;
   if (!in.GetF32(v)) return false;
   version = v;
+  // Swing and own rate live in the trailer only: without it both are off.
+  c.swing = static_cast<int16_t>(kSwingOff);
+  c.ownRate = 0;
 
   if (!in.GetI16(c.tempoUnit) || !in.GetF64(c.tempo) || !in.GetI32(c.headerWord1) ||
       !in.GetI16(c.headerWord2) || !in.GetI16(c.editMeasure) || !in.GetI32(c.muted) ||
@@ -277,7 +313,9 @@ bool Parse(ByteReader& in, FileContent& c, SetupFileWindowState& window, float& 
     return false;
   }
   if (v < kSetupFileVersion) return true;  // soundDir keeps its current value
-  return GetString(in, c.soundDir);
+  if (!GetString(in, c.soundDir)) return false;
+  GetTrailer(in, c);
+  return true;
 }
 
 // A failed read leaves the Setup exactly as it was (filePath and fileVersion
@@ -336,6 +374,12 @@ std::vector<uint8_t> EncodeSetupFile(const Setup& setup, const SetupFileWindowSt
   out.PutI16(c.masterVolume);
   out.PutI16(c.masterPitch);
   PutString(out, c.soundDir);
+  if (c.swing != kSwingOff || c.ownRate != 0) {
+    out.PutBytes(kTrailerTag, sizeof kTrailerTag);
+    out.PutU32(kTrailerFieldBytes);
+    out.PutI16(c.swing);
+    out.PutI16(c.ownRate);
+  }
   return out.TakeBytes();
 }
 

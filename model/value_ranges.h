@@ -24,6 +24,10 @@ constexpr int kRepeatCountMax = 32;
 constexpr int kMasterVolumeMax = 100;
 constexpr int kMasterPitchMin = -59;
 constexpr int kMasterPitchMax = 67;
+// Swing in tenths of a percent: 500 is straight time, 750 delays the odd
+// steps by half a step; a file may hold any value between.
+constexpr int kSwingOff = 500;
+constexpr int kSwingMax = 750;
 
 // The six editable values of one step, in the order of the step kinds.
 struct StepValues {

@@ -55,7 +55,9 @@ std::vector<CycleSlot> CycleSlots(const Setup& setup) {
 
 int64_t FrameAtMs(double ms) { return std::llround(ms * kOutputRate / 1000.0); }
 
-int64_t StepOnsetFrame(int64_t index, double intervalMs) { return FrameAtMs(static_cast<double>(index) * intervalMs); }
+int64_t StepOnsetFrame(int64_t index, double intervalMs, double delayMs) {
+    return FrameAtMs(static_cast<double>(index) * intervalMs + delayMs);
+}
 
 PlanOutcome ExportPlan::Make(const Setup& setup, int soundCount) {
     *this = ExportPlan();
@@ -76,6 +78,8 @@ PlanOutcome ExportPlan::Make(const Setup& setup, int soundCount) {
     monophonic_ = setup.polyphonic == 0;
     masterVolume_ = setup.masterVolume;
     masterPitch_ = setup.masterPitch;
+    swing_ = setup.swing;
+    ownRate_ = setup.ownRate != 0;
     soundCount_ = std::max(0, soundCount);
     for (int m = 0; m < Setup::kPlayableMeasures; ++m) {
         for (int s = 0; s < Setup::kStepsPerMeasure; ++s) {
@@ -98,6 +102,7 @@ PlanOutcome ExportPlan::Make(const Setup& setup, int soundCount) {
         }
         MoveOn();
     }
+    // The next cycle's first step (the first of a measure: never swung).
     cycleMs_ = StepSoundsAtMs(static_cast<double>(slotCount_) * interval_, due);
     cycleFrames_ = FrameAtMs(cycleMs_);
     if (cycleFrames_ > kMaxStereoPcm16Frames) return PlanOutcome::TooLong;
@@ -116,8 +121,8 @@ void ExportPlan::Restart() {
 }
 
 double ExportPlan::DueMs(int64_t slot, int step, double previousDue) const {
-    if (slot == 0) return 0.0;
-    return StepSoundsAtMs(static_cast<double>(slot) * interval_, previousDue);
+    const double nominal = static_cast<double>(slot) * interval_ + SwingDelayMs(step, swing_, interval_);
+    return slot == 0 ? nominal : StepSoundsAtMs(nominal, previousDue);
 }
 
 void ExportPlan::MoveOn() {
@@ -147,7 +152,11 @@ bool ExportPlan::Next(SlotSound* sound) {
         sound->frame = frame;
         sound->cutVoice = monophonic_ ? lastVoice_ : -1;
         sound->voice = voice;
-        sound->start = StepVoiceStart(table_, values.sound, masterVolume_, masterPitch_, false);
+        const int index = values.sound.sound;
+        const uint32_t rate = index >= 0 && static_cast<size_t>(index) < soundRates_.size()
+                                  ? soundRates_[static_cast<size_t>(index)]
+                                  : kPitchZeroRate;
+        sound->start = StepVoiceStart(table_, values.sound, masterVolume_, masterPitch_, false, rate, ownRate_);
         if (values.sound.sound >= soundCount_) sound->start.sound = -1;  // no voice: silent
         lastVoice_ = voice;
         return true;

@@ -3,8 +3,8 @@
 // steps, following each measure's next until the chain comes back to a
 // measure already played. The real-time rules apply (one voice per step, a
 // start restarts the step's own voice, without polyphony a start first cuts
-// the step started before it, no two steps closer than one timer tick); only
-// the timing is exact: each step on its own output frame.
+// the step started before it, swing, no two steps closer than one timer
+// tick); only the timing is exact: each step on its own output frame.
 //
 // The plan is a snapshot of the Setup, taken on the interface thread, so the
 // export can go on beside the editor; it is walked slot by slot, never
@@ -31,8 +31,9 @@ std::vector<CycleSlot> CycleSlots(const Setup& setup);
 
 // Output frame (44.1 kHz) of a time `ms` after the start.
 int64_t FrameAtMs(double ms);
-// Output frame of the step that falls due `index` step lengths after the start.
-int64_t StepOnsetFrame(int64_t index, double intervalMs);
+// Output frame of the step that falls due `index` step lengths after the
+// start and sounds `delayMs` (its swing) after that.
+int64_t StepOnsetFrame(int64_t index, double intervalMs, double delayMs = 0.0);
 
 // A slot whose step is on: on `frame`, first the voice the monophonic rule
 // cuts (if any), then the step's own voice starts.
@@ -56,6 +57,10 @@ public:
     int64_t CycleFrames() const { return cycleFrames_; }
     // By sound index: sounded by some step of the cycle.
     const std::vector<bool>& SoundsUsed() const { return soundsUsed_; }
+
+    // The rate each sound of the list was recorded at, by sound index: what
+    // its voices play at when sounds play at their own rate.
+    void SetSoundRates(std::vector<uint32_t> rates) { soundRates_ = std::move(rates); }
 
     // Back to the first slot of the first cycle.
     void Restart();
@@ -83,6 +88,9 @@ private:
     bool monophonic_ = true;
     int masterVolume_ = 80;
     int masterPitch_ = 0;
+    int swing_ = 500;
+    bool ownRate_ = false;
+    std::vector<uint32_t> soundRates_;
     int soundCount_ = 0;
     double interval_ = 0.0;
     PitchTable table_;

@@ -1,5 +1,7 @@
 #include "playback/sequencer.h"
 
+#include <cmath>
+
 #include "playback/step_timing.h"
 #include "playback/transport_messages.h"
 
@@ -102,31 +104,46 @@ void Sequencer::OnTimerTick() {
     ApplyJumpRequest();
 
     const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs()) - startTime_;
-    const double interval = interval_;
     const bool pending = tempoChangePending_.load(std::memory_order_acquire) != 0;
-    const double pendingInterval = pendingInterval_;
 
-    if (!IsUsableInterval(interval)) {
+    if (!IsUsableInterval(interval_)) {
         // No step falls due at an unusable tempo (zero, negative, not finite);
         // a usable new one takes over at once rather than waiting forever for
         // a step that will never come.
+        const double pendingInterval = pendingInterval_;
         if (pending && IsUsableInterval(pendingInterval) && tempoChangePending_.exchange(0)) {
             BeginTimingRun(pendingInterval);
         }
         return;
     }
 
-    const double stepCount = static_cast<double>(stepCount_.Load());
-    const double divisor = pending ? stepCount * interval + (pendingInterval - interval) : stepCount * interval;
-    // Compared rather than divided, so an odd divisor can never fault.
-    if (!(elapsed >= divisor)) return;
+    // Compared rather than divided, so an odd due time can never fault.
+    if (!(elapsed >= NextDueMs(pending))) return;
 
+    const double swingDelay = NextSwingDelayMs(pending);
     AdvanceStep();
     stepCount_ += 1;
     if (pending && tempoChangePending_.exchange(0)) {
-        // The step that took the change over starts a new run on the new grid.
+        // The step that took the change over starts a new run on the new
+        // grid, from its place on the grid: a swung step sounded late.
         BeginTimingRun(pendingInterval_);
+        startTime_ -= static_cast<uint32_t>(std::llround(swingDelay));
     }
+}
+
+double Sequencer::NextDueMs(bool tempoChangePending) const {
+    const double interval = interval_;
+    const double stepCount = static_cast<double>(stepCount_.Load());
+    // Step k of a run is due k intervals after its start; the step that takes
+    // a tempo change over, one new interval after the place of the step before.
+    const double onGrid = tempoChangePending ? stepCount * interval + (pendingInterval_ - interval)
+                                             : stepCount * interval;
+    return onGrid + NextSwingDelayMs(tempoChangePending);
+}
+
+double Sequencer::NextSwingDelayMs(bool tempoChangePending) const {
+    const int step = ClampInt(setup_->stepIndex, 0, kLastStep);
+    return SwingDelayMs(step, setup_->swing, tempoChangePending ? pendingInterval_ : interval_);
 }
 
 void Sequencer::AdvanceStep() {

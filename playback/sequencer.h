@@ -71,6 +71,14 @@ public:
 
 private:
     void BeginTimingRun(double intervalMs);
+    // When the next step is due, in milliseconds from the start of the timing
+    // run: its place on the grid (for the step that takes a pending tempo
+    // change over, one new interval after the step before) plus its swing
+    // delay. The one due time of the transport: the tick compares the clock
+    // with it.
+    double NextDueMs(bool tempoChangePending) const;
+    // The next step's swing delay, at the interval it is due by.
+    double NextSwingDelayMs(bool tempoChangePending) const;
     void ApplyClockSourceRequest();
     void RequestJump(int measure, bool restartCount);
     void ApplyJumpRequest();

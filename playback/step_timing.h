@@ -19,6 +19,12 @@ constexpr double kTickPeriodMs = 1.0;
 // `previousMs`: on time, unless that is less than one timer tick after it.
 // Above 15,000 BPM steps come once per tick, in playback as in the export.
 double StepSoundsAtMs(double nominalMs, double previousMs);
+// How much later than its place on the grid a step sounds under `swing`
+// (tenths of a percent, 500 straight, 750 the most): (swing - 500) / 500 of
+// a step for the odd steps of a measure counting from 0 (the 2nd, 4th, ...),
+// none for the others. Exactly 0 when there is no delay, whatever the
+// interval, so straight time keeps its arithmetic.
+double SwingDelayMs(int stepIndex, int swing, double intervalMs);
 
 // Where a millisecond reading comes from. The time-stamp counter needs a
 // calibrated rate and the performance counter a frequency of at least 1000

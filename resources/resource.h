@@ -38,3 +38,13 @@
 #define IDM_QUICK_FADE 32772
 #define IDM_HIGH_RES_TIMER 32777
 #define IDM_SOUND_FIRST 500
+// Options > Swing, one radio item a swing value in menu order, and sounds at
+// their own rate.
+#define IDM_SWING_OFF 23100
+#define IDM_SWING_54 23101
+#define IDM_SWING_58 23102
+#define IDM_SWING_62 23103
+#define IDM_SWING_TRIPLET 23104
+#define IDM_SWING_71 23105
+#define IDM_SWING_75 23106
+#define IDM_OWN_RATE 23110

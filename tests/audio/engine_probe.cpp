@@ -12,6 +12,7 @@
 //   master PERCENT        the master volume
 //   masterpitch SEMITONES the master pitch, retuning the voices that sound
 //   mute 0|1              mute (silences playing voices) or un-mute (restores them)
+//   ownrate 0|1           sounds at their own rate, from the next trigger
 //   trigger M S | stop M S | killall
 //   sleep MS
 //   mark LABEL            prints "MARK LABEL <ms since start>"
@@ -97,6 +98,8 @@ int main(int argc, char** argv) {
             setup.muted = value;
             if (value) engine.SilencePlayingVoices();
             else engine.ReapplyVolumes();
+        } else if (command == "ownrate" && words >> value) {
+            setup.ownRate = static_cast<uint8_t>(value != 0);
         } else if (command == "trigger" && words >> m >> s) {
             engine.Trigger(m, s);
         } else if (command == "stop" && words >> m >> s) {

@@ -2,13 +2,14 @@
 // timer and DirectSound, and reports the clock time of every trigger, so tests
 // and the timing benchmark can hold it against the grid and the recording.
 //
-//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline]
+//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING]
 //
 // "play" (the default) sounds a click on every step. "silent" runs the same
 // sequencer with no sound loaded, so the CPU it uses is the sequencer's own;
 // "baseline" runs only a bare 1 ms multimedia timer that compares the same
 // clock with the same grid. DirectSound is open in every mode, so its mixing
-// costs the same in each. Output lines:
+// costs the same in each. SWING is in tenths of a percent (500, straight, by
+// default). Output lines:
 //   CLOCK source ticksPerMs period resolution
 //   START ms | TRIGGER index ms | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
 //   COUNTERS tsc qpc qpcFrequency (both counters read together, at the start
@@ -121,7 +122,8 @@ struct Baseline : TickListener {
 
 int main(int argc, char** argv) {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [baseline]\n");
+        std::fprintf(stderr,
+                     "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING]\n");
         return 2;
     }
     const double tempo = std::atof(argv[2]);
@@ -129,6 +131,7 @@ int main(int argc, char** argv) {
     const bool useTsc = std::string(argv[4]) == "tsc";
     const std::string mode = argc > 5 ? argv[5] : "play";
     const bool baseline = mode == "baseline";
+    const int swing = argc > 6 ? std::atoi(argv[6]) : 500;
     SetNoteSink(PrintNote);
 
     WNDCLASSA windowClass = {};
@@ -176,6 +179,7 @@ int main(int argc, char** argv) {
     if (mode == "play") setup.soundNames = {"click.wav"};
     setup.tempo = tempo;
     setup.polyphonic = 1;
+    setup.swing = static_cast<int16_t>(swing);
     for (int s = 0; s < 16; ++s) setup.StepAddress(0, s).sound = 0;
     engine.LoadSoundBank();
 

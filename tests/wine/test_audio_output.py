@@ -139,6 +139,14 @@ sleep 400
 stop 0 6
 sleep 250
 
+ownrate 1
+mark ownrate
+trigger 0 4
+sleep 400
+stop 0 4
+sleep 250
+ownrate 0
+
 master 80
 set 0 0 volume 110
 mark defaults
@@ -307,14 +315,16 @@ class AudioOutputTest(unittest.TestCase):
     def test_probe_ran_every_command_without_notices(self):
         self.assertEqual(self.exit_code, 0, "\n".join(self.lines))
         self.assertFalse([line for line in self.lines if line.startswith("NOTE")])
-        self.assertEqual(len(self.marks), 21)
+        self.assertEqual(len(self.marks), 22)
 
-    def test_pitch_follows_the_table_and_the_master_pitch_not_the_files_rate(self):
+    def test_pitch_follows_the_table_and_the_master_pitch_and_the_files_rate_only_when_asked(self):
         # "transposed": step pitch 0 under master pitch 12; "retuned": the same
         # voice, still sounding, after the master pitch went to -12 (measured
         # later in its 400 ms: what Wine had mixed ahead still has the old pitch).
+        # "ownrate": the 48 kHz tone at its own rate (as "bits24", 1.47
+        # semitones low, without).
         expected = {"sync": 1000, "up12": 2000, "down12": 22049 / 44.1, "halfrate": 2000, "eightbit": 1500,
-                    "transposed": 2000, "retuned": 22049 / 44.1}
+                    "transposed": 2000, "retuned": 22049 / 44.1, "ownrate": 1000}
         for label, hz in expected.items():
             begin, end = self.window(label, *((200, 380) if label == "retuned" else (100, 300)))
             self.assertAlmostEqual(frequency(self.left, begin, end), hz, delta=hz * 0.01, msg=label)
