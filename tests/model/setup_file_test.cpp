@@ -170,58 +170,35 @@ TEST(SetupFileRoundTrip, EveryStringFormThroughRealFiles) {
   }
 }
 
-TEST(SetupFileTrailer, SwingAndOwnRateFollowTheFolderAndOlderReadersStopBeforeThem) {
+TEST(SetupFileTrailer, SwingAndOwnRateFollowTheFolderOnlyWhenSetAndABrokenTrailerIsIgnored) {
   ::Setup plain, both;
-  Fill(plain, 4);
-  Fill(both, 4);
+  plain.soundDir = both.soundDir = "C:\\kit";
   both.swing = 667;
   both.ownRate = 1;
   const Bytes without = EncodeSetupFile(plain, {});
-  const Bytes with = EncodeSetupFile(both, {});
-  ASSERT_EQ(without.size(), 1618u + 1 + plain.soundDir.size()) << "off: no trailer at all";
-  ASSERT_EQ(with.size(), without.size() + 12);
-  EXPECT_TRUE(std::equal(without.begin(), without.end(), with.begin()));
-  EXPECT_EQ(Bytes(with.begin() + static_cast<std::ptrdiff_t>(without.size()), with.end()),
-            (Bytes{'S', 'F', 'X', 'T', 4, 0, 0, 0, 0x9B, 0x02, 1, 0}));
-  ::Setup read;
-  ASSERT_TRUE(Parse(read, with));
-  EXPECT_EQ(read.swing, 667);
-  EXPECT_EQ(read.ownRate, 1);
-
-  // What follows the folder: (trailer bytes, swing, own rate read).
-  const Bytes folder = WithString(BuildFile(9001.0f), "D:\\kit");
+  ASSERT_EQ(without.size(), 1619u + 6) << "off: nothing behind the folder";
+  EXPECT_EQ(EncodeSetupFile(both, {}), Builder{without}.Text("SFXT").I32(4).I16(667).I16(1).b);
+  // Behind the folder: the bytes, then swing and own rate as read.
   const struct {
     Bytes tail;
     int swing, ownRate;
   } cases[] = {
       {{}, 500, 0},
-      {Builder{}.Text("SFXT").I32(4).I16(540).I16(0).b, 540, 0},
       {Builder{}.Text("SFXT").I32(4).I16(520).I16(7).b, 520, 1},  // not on the menu: as stored
-      {Builder{}.Text("SFXT").I32(4).I16(400).I16(1).b, 500, 1},  // outside: the nearer end
-      {Builder{}.Text("SFXT").I32(4).I16(-32768).I16(0).b, 500, 0},
-      {Builder{}.Text("SFXT").I32(4).I16(900).I16(0).b, 750, 0},
-      {Builder{}.Text("SFXT").I32(10).I16(710).I16(1).I16(5).I32(-1).b, 710, 1},  // later fields skipped
-      {Builder{}.Text("SFXU").I32(4).I16(710).I16(1).b, 500, 0},                  // not our tag
-      {Builder{}.Text("SFXT").I32(6).I16(710).I16(1).b, 500, 0},                  // longer than the file
-      {Builder{}.Text("SFXT").I32(2).I16(710).b, 500, 0},                         // a field cut short
-      {Builder{}.Text("SFXT").I32(4).I16(710).b, 500, 0},
-      {Builder{}.Text("SFX").b, 500, 0},
+      {Builder{}.Text("SFXT").I32(4).I16(400).I16(0).b, 500, 0},
+      {Builder{}.Text("SFXT").I32(10).I16(900).I16(1).I16(5).I32(-1).b, 750, 1},  // later fields skipped
+      {Builder{}.Text("SFXU").I32(4).I16(710).I16(1).b, 500, 0},
+      {Builder{}.Text("SFXT").I32(6).I16(710).I16(1).b, 500, 0},  // beyond the end
+      {Builder{}.Text("SFXT").I32(2).I16(710).I16(1).b, 500, 0},  // a field cut short
   };
+  const Bytes folder = WithString(BuildFile(9001.0f), "D:\\kit");
   for (const auto& c : cases) {
     ::Setup setup;
     setup.swing = 600;
-    setup.ownRate = 1;
-    Bytes file = folder;
-    file.insert(file.end(), c.tail.begin(), c.tail.end());
-    ASSERT_TRUE(Parse(setup, file)) << c.tail.size() << " bytes behind the folder";
-    EXPECT_EQ(setup.swing, c.swing) << c.tail.size();
-    EXPECT_EQ(setup.ownRate, c.ownRate) << c.tail.size();
-    EXPECT_EQ(setup.soundDir, "D:\\kit") << "the rest of the file stands";
+    ASSERT_TRUE(Parse(setup, Builder{folder}.Text({c.tail.begin(), c.tail.end()}).b));
+    EXPECT_EQ(setup.swing * 10 + setup.ownRate, c.swing * 10 + c.ownRate) << c.tail.size();
+    EXPECT_EQ(setup.soundDir, "D:\\kit");
   }
-  ::Setup old;
-  old.swing = 750;
-  ASSERT_TRUE(Parse(old, BuildFile(2.5f)));
-  EXPECT_EQ(old.swing, 500) << "older files have no trailer";
 }
 
 TEST(OldSetupFiles, PreTwoLayouts) {

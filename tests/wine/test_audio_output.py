@@ -321,8 +321,7 @@ class AudioOutputTest(unittest.TestCase):
         # "transposed": step pitch 0 under master pitch 12; "retuned": the same
         # voice, still sounding, after the master pitch went to -12 (measured
         # later in its 400 ms: what Wine had mixed ahead still has the old pitch).
-        # "ownrate": the 48 kHz tone at its own rate (as "bits24", 1.47
-        # semitones low, without).
+        # "ownrate": the 48 kHz tone at its own rate ("bits24": without).
         expected = {"sync": 1000, "up12": 2000, "down12": 22049 / 44.1, "halfrate": 2000, "eightbit": 1500,
                     "transposed": 2000, "retuned": 22049 / 44.1, "ownrate": 1000}
         for label, hz in expected.items():
