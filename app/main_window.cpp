@@ -9,6 +9,7 @@
 #include "controls/edit.h"
 #include "editing/random_below.h"
 #include "files/preferences.h"
+#include "ui/notice.h"
 #include "panels/main_panel.h"
 #include "playback/playback_clock.h"
 #include "resources/resource.h"
@@ -83,9 +84,13 @@ BOOL MainWindow::OnInitDialog() {
     sizeCursor_ = LoadCursorA(GetModuleHandleA(nullptr), "SIZECUR");
     ResetFocus();
 
-    controller_.AttachEditor(*panel_, setup_, this, sequencer_, soundEngine_);
-    sequencer_.Prepare(setup_, *panel_, transportHost_, soundEngine_, std::make_unique<PlaybackClock>());
+    controller_.AttachEditor(*panel_, setup_, this, sequencer_, sound_);
+    sequencer_.Prepare(setup_, *panel_, transportHost_, sound_, std::make_unique<PlaybackClock>());
     soundEngine_.Init(setup_, Handle());
+    SequencerClock* clock = sequencer_.Clock();
+    streamingEngine_.Init(setup_, [clock] { return clock->NowMsExact(); }, Handle());
+    // Chosen before any sound list loads, so the list loads once, into the output that plays it.
+    if (LoadSampleAccuratePreference()) UseSampleAccurate(true);
     panel_->Menus().BindSetup(setup_);
     commands_.Bind();
     panel_->SetSoundMenuOpener([](void* context, int column) {
@@ -105,6 +110,20 @@ BOOL MainWindow::OnInitDialog() {
 
     initialised_ = true;
     return FALSE;  // the focus is placed already
+}
+
+bool MainWindow::UseSampleAccurate(bool on) {
+    if (on == SampleAccurate()) return true;
+    if (on && !streamingEngine_.Start()) {
+        ShowNote(("Sample-accurate timing needs a sound output that plays one continuous stream, and none "
+                  "could be opened:\n" +
+                  streamingEngine_.Error() + "\nStepforge plays through DirectSound's buffers instead.")
+                     .c_str());
+        return false;
+    }
+    sound_.Use(on ? kStreamingOutput : 0);
+    if (!on) streamingEngine_.Stop();
+    return true;
 }
 
 void MainWindow::AppendAboutItem() {

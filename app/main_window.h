@@ -9,6 +9,8 @@
 #include "ui/dialog.h"
 #include "app/menu_commands.h"
 #include "audio/sound_engine.h"
+#include "audio/streaming_engine.h"
+#include "audio/switched_sound_player.h"
 #include "controls/control_host.h"
 #include "controls/paint_buffer.h"
 #include "editing/edit_controller.h"
@@ -62,6 +64,14 @@ public:
     EditController& Controller() { return controller_; }
     Sequencer& GetSequencer() { return sequencer_; }
     SoundEngine& Engine() { return soundEngine_; }
+    StreamingEngine& Streaming() { return streamingEngine_; }
+    // The sound output the program plays through: one of the two above.
+    SoundPlayer& Sound() { return sound_; }
+    bool SampleAccurate() const { return sound_.Active() == kStreamingOutput; }
+    // Plays through the streaming output (or DirectSound's buffers) from now
+    // on, moving the sound list over; false, with a notice, when the stream
+    // cannot be opened (DirectSound plays on).
+    bool UseSampleAccurate(bool on);
     SoundLibrary& Library() { return library_; }
     MenuCommands& Commands() { return commands_; }
     bool Initialised() const { return initialised_; }
@@ -94,6 +104,9 @@ private:
     EditController controller_;
     Sequencer sequencer_;
     SoundEngine soundEngine_;
+    StreamingEngine streamingEngine_;
+    static constexpr int kStreamingOutput = 1;
+    SwitchedSoundPlayer sound_{soundEngine_, streamingEngine_};
     COLORREF backgroundColor_ = 0;
     COLORREF textColor_ = 0;
     HBRUSH backgroundBrush_ = nullptr;
@@ -103,7 +116,7 @@ private:
     bool initialised_ = false;
     HICON icon_ = nullptr;
     WindowTransportHost transportHost_;
-    SoundLibrary library_{setup_, soundEngine_};
+    SoundLibrary library_{setup_, sound_};
     MenuCommands commands_{*this};
     SaveQuestion saveQuestion_ = nullptr;
     FileQuestion fileQuestion_ = nullptr;

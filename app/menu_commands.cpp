@@ -70,6 +70,7 @@ void MenuCommands::PrepareMenu(int menuId, HMENU popup) {
         check(IDM_QUICK_FADE, setup.quickFade == 1);
         enable(IDM_QUICK_FADE, false);
         check(IDM_HIGH_RES_TIMER, setup.highResTimer == 1);
+        check(IDM_SAMPLE_ACCURATE, window_.SampleAccurate());
         CheckSwingItem(popup, setup.swing);
         check(IDM_OWN_RATE, setup.ownRate == 1);
         break;
@@ -84,11 +85,11 @@ bool MenuCommands::OnCommand(int id) {
     MainPanel& panel = *window_.Panel();
 
     // The sound menu and the three menu buttons come first.
-    const int soundCount = SoundMenuLength(window_.Engine().SoundCount());
+    const int soundCount = SoundMenuLength(window_.Sound().SoundCount());
     if (id >= IDM_SOUND_FIRST && id < IDM_SOUND_FIRST + soundCount) {
         const int sound = id - IDM_SOUND_FIRST;
         const int step = panel.Menus().soundMenuStep;
-        window_.Engine().AssignSound(setup.editMeasure, step, sound);
+        window_.Sound().AssignSound(setup.editMeasure, step, sound);
         panel.SetStepControl(step, KIND_SOUND, sound);
         SetStepValue(setup.StepAddress(setup.editMeasure, step), KIND_SOUND, sound);
         setup.modified = 1;
@@ -139,9 +140,13 @@ bool MenuCommands::OnCommand(int id) {
         window_.GetSequencer().SetClockSource(setup.highResTimer != 0);
         SaveHighResTimerPreference(setup.highResTimer != 0);
         return true;
+    case IDM_SAMPLE_ACCURATE:
+        // Kept for next time only when it took: a stream that cannot open leaves DirectSound playing.
+        if (window_.UseSampleAccurate(!window_.SampleAccurate())) SaveSampleAccuratePreference(window_.SampleAccurate());
+        return true;
     case IDM_OWN_RATE:
         setup.ownRate = setup.ownRate == 0 ? 1 : 0;
-        window_.Engine().RetunePlayingVoices();
+        window_.Sound().RetunePlayingVoices();
         setup.modified = 1;
         return true;
     case IDM_SAMPLES_PER_MEASURE: SetTempoUnit(1); return true;
@@ -152,7 +157,7 @@ bool MenuCommands::OnCommand(int id) {
         setup.modified = 1;
         return true;
     case IDM_MUTE: ToggleMute(); return true;
-    case IDM_KILL_ALL_SOUND: window_.Engine().KillAllSound(); return true;
+    case IDM_KILL_ALL_SOUND: window_.Sound().KillAllSound(); return true;
     default: return false;
     }
 }
@@ -239,7 +244,7 @@ void MenuCommands::PasteMeasure() {
         AssignStepValues(setup.measures[edited].steps[s], copyBuffer.steps[s]);  // voices re-bound below
     window_.Controller().RefreshColumns(edited);
     for (int s = 0; s < Setup::kStepsPerMeasure; ++s)
-        window_.Engine().AssignSound(edited, s, setup.measures[edited].steps[s].sound);
+        window_.Sound().AssignSound(edited, s, setup.measures[edited].steps[s].sound);
 }
 
 int MenuCommands::SoundMenuLength(int soundCount) {
@@ -272,7 +277,7 @@ HMENU MenuCommands::BuildSoundMenu(int step) {
     if (!menu) return nullptr;
     HMENU popup = GetSubMenu(menu, 0);
     const Setup& setup = window_.GetSetup();
-    const int n = SoundMenuLength(window_.Engine().SoundCount());
+    const int n = SoundMenuLength(window_.Sound().SoundCount());
     if (popup && n > 0) {
         ModifyMenuA(popup, IDM_SOUND_FIRST, MF_BYCOMMAND | MF_STRING, IDM_SOUND_FIRST,
                     SoundMenuText(0, setup.soundNames[0]).c_str());

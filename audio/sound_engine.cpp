@@ -253,7 +253,7 @@ void SoundEngine::ReplaceVoice(Step& step, IDirectSoundBuffer* replacement) {
     old->Release();
 }
 
-void SoundEngine::Trigger(int measure, int step) {
+void SoundEngine::Trigger(int measure, int step, double) {
     Step* s = PlayableStep(measure, step);
     if (!s) return;
     TriggerGate::Use use(gate_);
@@ -273,7 +273,7 @@ void SoundEngine::Trigger(int measure, int step) {
     playing_[VoiceIndex(measure, step)] = 1;
 }
 
-void SoundEngine::StopVoice(int measure, int step) {
+void SoundEngine::StopVoice(int measure, int step, double) {
     Step* s = PlayableStep(measure, step);
     if (!s) return;
     TriggerGate::Use use(gate_);

@@ -20,9 +20,9 @@
 #include "audio/trigger_gate.h"
 #include "model/relaxed.h"
 #include "model/setup.h"
-#include "audio/sound_output.h"
+#include "audio/sound_player.h"
 
-class SoundEngine : public SoundOutput, public VoiceBinder {
+class SoundEngine : public SoundPlayer {
 public:
     static constexpr int kVoiceCount = Setup::kPlayableMeasures * Setup::kStepsPerMeasure;  // 128
 
@@ -36,18 +36,20 @@ public:
     bool Init(Setup& setup, HWND window);
 
     // Loads every sound of the sound list, then gives every step its voice.
-    void LoadSoundBank();
+    void LoadSoundBank() override;
     // Releases every master buffer and every voice.
-    void ReleaseSoundBank();
+    void ReleaseSoundBank() override;
     // Fills one master buffer from one WAV file.
     bool LoadSound(const std::string& path, IDirectSoundBuffer** slot);
     // Sets the step's sound and gives it a fresh voice.
     HRESULT AssignSound(int measure, int step, int sound) override;
 
-    // Starts the step's voice from the beginning with its pitch, pan and volume.
-    void Trigger(int measure, int step) override;
+    // Starts the step's voice from the beginning with its pitch, pan and
+    // volume; DirectSound starts it at its next mixing period, whatever the
+    // due time.
+    void Trigger(int measure, int step, double dueMs = 0.0) override;
     // Stops the voice if the engine started it.
-    void StopVoice(int measure, int step) override;
+    void StopVoice(int measure, int step, double dueMs = 0.0) override;
     void KillAllSound() override;
     void SilencePlayingVoices() override;
     void ReapplyVolumes() override;
@@ -56,13 +58,13 @@ public:
     void ApplyVolume(int measure, int step);
     void ApplyPan(int measure, int step);
 
-    int SoundCount() const { return soundCount_; }
+    int SoundCount() const override { return soundCount_; }
     // How a sound's data is read from its file; tests put in a reader that
     // fails part-way, as a failing disk or network share would.
     using WaveDataReader = UINT (*)(HMMIO file, UINT wanted, BYTE* destination, MMCKINFO* data, UINT* delivered);
     void SetWaveDataReader(WaveDataReader reader) { readWaveData_ = reader ? reader : ReadWaveData; }
     // Whether that sound of the list has loaded (its steps can sound).
-    bool HasMaster(int sound) const {
+    bool HasMaster(int sound) const override {
         return sound >= 0 && sound < static_cast<int>(masters_.size()) && masters_[sound] != nullptr;
     }
     bool HasDevice() const { return device_ != nullptr; }

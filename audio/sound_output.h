@@ -7,8 +7,10 @@
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
-    virtual void Trigger(int measure, int step) = 0;
-    virtual void StopVoice(int measure, int step) = 0;
+    // `dueMs` is when the step falls due on the playback clock (fractional
+    // ms): an output that can place sounds exactly puts them there.
+    virtual void Trigger(int measure, int step, double dueMs) = 0;
+    virtual void StopVoice(int measure, int step, double dueMs) = 0;
     virtual void KillAllSound() = 0;
     virtual void SilencePlayingVoices() = 0;
     virtual void ReapplyVolumes() = 0;

@@ -62,3 +62,9 @@ void RegisterFileAssociation() {
 bool LoadHighResTimerPreference() { return RegReadString(kPreferencesKey, kHighResTimerValue) != "off"; }
 
 void SaveHighResTimerPreference(bool on) { RegWriteString(kPreferencesKey, kHighResTimerValue, on ? "on" : "off"); }
+
+bool LoadSampleAccuratePreference() { return RegReadString(kPreferencesKey, kSampleAccurateValue) != "off"; }
+
+void SaveSampleAccuratePreference(bool on) {
+    RegWriteString(kPreferencesKey, kSampleAccurateValue, on ? "on" : "off");
+}

@@ -20,5 +20,10 @@ void RegisterFileAssociation();
 bool LoadHighResTimerPreference();
 void SaveHighResTimerPreference(bool on);
 
+// The "Sample-Accurate Timing" switch as stored beside it: on unless exactly "off".
+bool LoadSampleAccuratePreference();
+void SaveSampleAccuratePreference(bool on);
+
 constexpr char kPreferencesKey[] = "Stepforge\\data\\8";
 constexpr char kHighResTimerValue[] = "highResTimer";
+constexpr char kSampleAccurateValue[] = "sampleAccurate";

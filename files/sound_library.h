@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound_engine.h"
+#include "audio/sound_player.h"
 #include "model/setup.h"
 
 class SoundLibrary {
 public:
-    SoundLibrary(Setup& setup, SoundEngine& engine) : setup_(setup), engine_(engine) {}
+    SoundLibrary(Setup& setup, SoundPlayer& engine) : setup_(setup), engine_(engine) {}
 
     void SetOwner(HWND owner) { owner_ = owner; }
     void SetCaptionUpdater(std::function<void()> update) { updateCaption_ = std::move(update); }
@@ -43,7 +43,7 @@ private:
     void Found();
 
     Setup& setup_;
-    SoundEngine& engine_;
+    SoundPlayer& engine_;
     HWND owner_ = nullptr;
     std::function<void()> updateCaption_;
     std::function<void()> listLoaded_;

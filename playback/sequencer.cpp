@@ -1,6 +1,7 @@
 #include "playback/sequencer.h"
 
 #include <cmath>
+#include <limits>
 
 #include "playback/step_timing.h"
 #include "playback/transport_messages.h"
@@ -43,7 +44,7 @@ void Sequencer::Prepare(Setup& setup, TransportDisplay& display, TransportHost& 
 void Sequencer::BeginTimingRun(double intervalMs) {
     interval_ = intervalMs;
     stepCount_ = 1;
-    startTime_ = static_cast<uint32_t>(clock_->NowMs());
+    runStart_ = clock_->NowMs();
 }
 
 void Sequencer::StartPlayback() {
@@ -63,7 +64,9 @@ void Sequencer::StartPlayback() {
     // The first step counts the first pass, so every measure plays exactly its
     // passes, whatever the last run left here and however few steps it has.
     setup_->repeatCounter = 0;
-    AdvanceStep();
+    // A new run owes nothing to the last one's steps.
+    lastDueMs_ = -std::numeric_limits<double>::infinity();
+    AdvanceStep(static_cast<double>(runStart_.Load()));
     host_->Post(UM_MEASURE_STATE, setup_->editMeasure, static_cast<intptr_t>(markSerial_));
     display_->SetPlayButton(true);
     // Started last, so the timer thread never runs beside the part above.
@@ -103,7 +106,7 @@ void Sequencer::OnTimerTick() {
     ApplyClockSourceRequest();
     ApplyJumpRequest();
 
-    const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs()) - startTime_;
+    const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs() - runStart_);
     const bool pending = tempoChangePending_.load(std::memory_order_acquire) != 0;
 
     if (!IsUsableInterval(interval_)) {
@@ -117,17 +120,18 @@ void Sequencer::OnTimerTick() {
         return;
     }
 
+    const double due = NextDueMs(pending);
     // Compared rather than divided, so an odd due time can never fault.
-    if (!(elapsed >= NextDueMs(pending))) return;
+    if (!(elapsed >= due)) return;
 
     const double swingDelay = NextSwingDelayMs(pending);
-    AdvanceStep();
+    AdvanceStep(StepSoundsAtMs(static_cast<double>(runStart_.Load()) + due, lastDueMs_));
     stepCount_ += 1;
     if (pending && tempoChangePending_.exchange(0)) {
         // The step that took the change over starts a new run on the new
         // grid, from its place on the grid: a swung step sounded late.
         BeginTimingRun(pendingInterval_);
-        startTime_ -= static_cast<uint32_t>(std::llround(swingDelay));
+        runStart_ -= std::llround(swingDelay);
     }
 }
 
@@ -146,15 +150,16 @@ double Sequencer::NextSwingDelayMs(bool tempoChangePending) const {
     return SwingDelayMs(step, setup_->swing, tempoChangePending ? pendingInterval_ : interval_);
 }
 
-void Sequencer::AdvanceStep() {
+void Sequencer::AdvanceStep(double dueMs) {
+    lastDueMs_ = dueMs;
     // Both indices stay in range whatever a file or the window left behind.
     const int m = ClampInt(setup_->playMeasure, 0, kLastMeasure);
     const int s = ClampInt(setup_->stepIndex, 0, kLastStep);
     Measure& measure = setup_->measures[m];
 
     if (measure.steps[s].on != 0) {
-        if (setup_->polyphonic == 0) sound_->StopVoice(lastMeasure_, lastStep_);
-        sound_->Trigger(m, s);
+        if (setup_->polyphonic == 0) sound_->StopVoice(lastMeasure_, lastStep_, dueMs);
+        sound_->Trigger(m, s, dueMs);
         lastMeasure_ = static_cast<int16_t>(m);
         lastStep_ = static_cast<int16_t>(s);
     }
@@ -239,9 +244,12 @@ void Sequencer::ApplyClockSourceRequest() {
     if (request < 0) return;
     // Keep the time elapsed in the run, so the grid goes on unbroken on the
     // new source (the two sources count from different origins).
-    const uint32_t elapsed = static_cast<uint32_t>(clock_->NowMs()) - startTime_;
+    const int64_t elapsed = clock_->NowMs() - runStart_;
+    const double sinceLastDue = static_cast<double>(clock_->NowMs()) - lastDueMs_;
     clock_->SetUseTsc(request == 1);
-    startTime_ = static_cast<uint32_t>(clock_->NowMs()) - elapsed;
+    const int64_t now = clock_->NowMs();
+    runStart_ = now - elapsed;
+    lastDueMs_ = static_cast<double>(now) - sinceLastDue;
 }
 
 void Sequencer::HandleTransportMessage(unsigned message, intptr_t wParam, intptr_t lParam) {

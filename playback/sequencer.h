@@ -45,7 +45,9 @@ public:
     void TogglePlayback();
 
     void OnTimerTick() override;
-    void AdvanceStep();
+    // Sounds the current step, due at `dueMs` on the clock's timeline, and
+    // moves the position on.
+    void AdvanceStep(double dueMs);
 
     // After the tempo changed during playback: taken over at the next due step.
     void OnTempoChanged();
@@ -94,7 +96,12 @@ private:
     std::atomic<int32_t> running_{0};
     Relaxed<double> interval_{0.0};
     Relaxed<double> pendingInterval_{0.0};
-    Relaxed<uint32_t> startTime_{0};
+    // The clock reading when the current timing run began, whole: the tick
+    // compares against its low 32 bits, as an unsigned difference.
+    Relaxed<int64_t> runStart_{0};
+    // When the step sounded last was due: no step is due less than a timer
+    // tick after it.
+    Relaxed<double> lastDueMs_{0.0};
     Relaxed<int64_t> stepCount_{0};
     // -1 none; otherwise 0 or 1: the clock source to switch to at the next tick.
     std::atomic<int> clockSourceRequest_{-1};

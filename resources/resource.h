@@ -48,3 +48,5 @@
 #define IDM_SWING_71 23105
 #define IDM_SWING_75 23106
 #define IDM_OWN_RATE 23110
+// Options > Sample-Accurate Timing: the streaming output instead of DirectSound's buffers.
+#define IDM_SAMPLE_ACCURATE 23120

@@ -72,13 +72,13 @@ public:
     bool IsCtrlDown() override { return host_.IsCtrlDown(); }
     void BroadcastTransport(unsigned message) override { host_.BroadcastTransport(message); }
 
-    void Trigger(int m, int s) override {
+    void Trigger(int m, int s, double due) override {
         Begin();
-        engine_.Trigger(m, s);
+        engine_.Trigger(m, s, due);
     }
-    void StopVoice(int m, int s) override {
+    void StopVoice(int m, int s, double due) override {
         Begin();
-        engine_.StopVoice(m, s);
+        engine_.StopVoice(m, s, due);
     }
     void KillAllSound() override { engine_.KillAllSound(); }
     void SilencePlayingVoices() override { engine_.SilencePlayingVoices(); }

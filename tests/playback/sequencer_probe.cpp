@@ -38,13 +38,13 @@ public:
     TimedOutput(SoundEngine& engine, SequencerClock& clock, size_t capacity) : engine_(engine), clock_(clock) {
         times_.resize(capacity);
     }
-    void Trigger(int m, int s) override {
+    void Trigger(int m, int s, double due) override {
         const size_t n = count_.load(std::memory_order_relaxed);
         if (n < times_.size()) times_[n] = clock_.NowMs();
         count_.store(n + 1, std::memory_order_release);
-        engine_.Trigger(m, s);
+        engine_.Trigger(m, s, due);
     }
-    void StopVoice(int m, int s) override { engine_.StopVoice(m, s); }
+    void StopVoice(int m, int s, double due) override { engine_.StopVoice(m, s, due); }
     void KillAllSound() override { engine_.KillAllSound(); }
     void SilencePlayingVoices() override { engine_.SilencePlayingVoices(); }
     void ReapplyVolumes() override { engine_.ReapplyVolumes(); }

@@ -20,6 +20,12 @@ protected:
         sequencer.Prepare(setup, *recorder, *recorder, *recorder, std::move(owned));
     }
 
+    // The due times the triggers carried, relative to the start.
+    std::vector<double> DueTimes(int64_t start) const {
+        std::vector<double> out;
+        for (const auto& e : recorder->Only("trigger")) out.push_back(e.due - static_cast<double>(start));
+        return out;
+    }
     // Trigger times relative to the start, in order.
     std::vector<int64_t> TriggerTimes(int64_t start) const {
         std::vector<int64_t> out;
@@ -100,10 +106,12 @@ TEST_F(SequencerTest, StepsFallDueOnTheGridFromTheStartWithoutDrift) {
     const std::vector<int64_t> times = TriggerTimes(start);
     ASSERT_GE(times.size(), 160u);
     const double interval = StepIntervalMs(126);
+    const std::vector<double> dues = DueTimes(start);
     for (size_t k = 1; k < times.size(); ++k) {
         const double due = k * interval;
         EXPECT_GE(times[k], due) << k;
         EXPECT_LT(times[k], due + 8) << k << ": late by at most the longest gap between ticks";
+        EXPECT_NEAR(dues[k], due, 1e-9) << k << ": each step carries its exact place, however late its tick";
     }
     EXPECT_EQ(recorder->Only("sounded").size(), times.size());
 }
@@ -118,6 +126,18 @@ TEST_F(SequencerTest, OneTickSoundsAtMostOneStep) {
     EXPECT_EQ(TriggerTimes(start).size(), 9u) << "one each tick until caught up";
     clock->Tick();
     EXPECT_EQ(TriggerTimes(start).size(), 9u);
+
+    // Above 15,000 BPM a step comes each tick, and each is due one tick after
+    // the one before, as the export places them.
+    sequencer.StopPlayback();
+    recorder->Clear();
+    setup.tempo = 30000.0;
+    const int64_t fast = clock->now;
+    sequencer.StartPlayback();
+    clock->RunUntil(fast + 63);
+    const std::vector<double> dues = DueTimes(fast);
+    ASSERT_EQ(dues.size(), 64u);
+    for (size_t k = 0; k < dues.size(); ++k) EXPECT_EQ(dues[k], static_cast<double>(k)) << k;
 }
 
 TEST_F(SequencerTest, RepeatCountThenNextMeasure) {
@@ -205,8 +225,15 @@ TEST_F(SequencerTest, SwingDelaysTheOddStepsOfEachMeasureAndATempoChangeKeepsThe
         clock->RunUntil(start + 1300);
         const double late = (swing - 500) / 500.0 * StepIntervalMs(126);
         std::vector<int64_t> expected;
-        for (int k = 0; k < 11; ++k) expected.push_back(std::ceil(k * StepIntervalMs(126) + (k % 5 % 2 ? late : 0)));
+        std::vector<double> dues;
+        for (int k = 0; k < 11; ++k) {
+            dues.push_back(k * StepIntervalMs(126) + (k % 5 % 2 ? late : 0));
+            expected.push_back(std::ceil(dues.back()));
+        }
         EXPECT_EQ(TriggerTimes(start), expected) << swing;
+        const std::vector<double> carried = DueTimes(start);
+        ASSERT_EQ(carried.size(), dues.size());
+        for (size_t k = 0; k < dues.size(); ++k) EXPECT_NEAR(carried[k], dues[k], 1e-9) << swing << " step " << k;
         sequencer.StopPlayback();
     }
     // A late step that takes a tempo change over starts the new grid from its place.
@@ -390,7 +417,7 @@ TEST_F(SequencerTest, StepLampFollowsEveryStepUpTo1500BpmThenEverySecondAt3000) 
     sequencer.StartPlayback();
     recorder->TakeQueue();
     for (int i = 0; i < 4; ++i) {
-        sequencer.AdvanceStep();
+        sequencer.AdvanceStep(0.0);
         Deliver();
     }
     EXPECT_EQ(recorder->Only("lamp on").size(), 4u);
@@ -399,7 +426,7 @@ TEST_F(SequencerTest, StepLampFollowsEveryStepUpTo1500BpmThenEverySecondAt3000) 
     setup.tempo = 3000.0;
     recorder->Clear();
     for (int i = 0; i < 6; ++i) {
-        sequencer.AdvanceStep();
+        sequencer.AdvanceStep(0.0);
         Deliver();
     }
     EXPECT_EQ(recorder->Only("lamp on").size(), 3u);
@@ -446,6 +473,10 @@ TEST_F(SequencerTest, SwitchingTheClockSourceDuringPlaybackKeepsTheGrid) {
     const std::vector<int64_t> times = TriggerTimes(start);
     ASSERT_EQ(times.size(), 9u);
     for (size_t k = 0; k < times.size(); ++k) EXPECT_EQ(times[k], std::ceil(k * StepIntervalMs(126))) << k;
+    // The due times go on the same grid, on the new source's timeline.
+    const std::vector<double> dues = DueTimes(start);
+    for (size_t k = 0; k < dues.size(); ++k)
+        EXPECT_NEAR(dues[k] - (k >= 3 ? clock->tscOffset : 0), k * StepIntervalMs(126), 1e-6) << k;
 }
 
 }  // namespace

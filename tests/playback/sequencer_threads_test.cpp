@@ -48,8 +48,8 @@ private:
 // Counts what arrives, from whichever thread.
 class CountingPorts : public SoundOutput, public TransportDisplay, public TransportHost {
 public:
-    void Trigger(int m, int s) override { Check(m, s), triggers.fetch_add(1); }
-    void StopVoice(int m, int s) override { Check(m, s); }
+    void Trigger(int m, int s, double) override { Check(m, s), triggers.fetch_add(1); }
+    void StopVoice(int m, int s, double) override { Check(m, s); }
     void KillAllSound() override {}
     void SilencePlayingVoices() override {}
     void ReapplyVolumes() override {}

@@ -54,15 +54,16 @@ public:
         int64_t time;
         std::string what;
         int a, b;
+        double due;  // triggers and stops: the due time they carry
     };
 
-    void Trigger(int m, int s) override {
-        Add("trigger", m, s);
+    void Trigger(int m, int s, double due) override {
+        Add("trigger", m, s, due);
         // Stands for the interface thread acting while the timer thread is
         // inside a step.
         if (duringTrigger) duringTrigger(m, s);
     }
-    void StopVoice(int m, int s) override { Add("stop", m, s); }
+    void StopVoice(int m, int s, double due) override { Add("stop", m, s, due); }
     void KillAllSound() override { Add("killall"); }
     void SilencePlayingVoices() override { Add("silence"); }
     void ReapplyVolumes() override { Add("reapply"); }
@@ -108,6 +109,8 @@ public:
     std::function<void(int m, int s)> duringTrigger;
 
 private:
-    void Add(const char* what, int a = 0, int b = 0) { events.push_back({clock_.now, what, a, b}); }
+    void Add(const char* what, int a = 0, int b = 0, double due = 0.0) {
+        events.push_back({clock_.now, what, a, b, due});
+    }
     SimulatedClock& clock_;
 };
