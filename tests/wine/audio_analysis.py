@@ -92,20 +92,30 @@ def onsets(channel, threshold=0.05, quiet_ms=40):
     return found
 
 
-def rising_edges(channel, threshold, quiet_ms=10, rate=RATE):
-    """Where the signal first rises through `threshold` after at least
-    `quiet_ms` below it, in fractional samples (interpolated between the two
-    samples around the crossing): onsets of clicks with a steep front,
-    to a small fraction of a sample."""
+def step_onsets(channel, detect=0.1, quiet_ms=10, rate=RATE):
+    """Onsets of bursts with a steep front and a flat top (clicks of at least
+    1 ms), as (position, height) pairs: the height is the burst's level 0.3 to
+    0.7 ms after its front, the position where the front crosses half of it,
+    in fractional samples (interpolated between the two samples around the
+    crossing), which does not move with the height. A burst is found where
+    the signal rises through `detect` after `quiet_ms` below it."""
     found = []
     quiet_needed = int(quiet_ms * rate / 1000)
-    last_loud = -quiet_needed
-    for i, x in enumerate(channel):
-        if x >= threshold:
-            if i - last_loud >= quiet_needed and i > 0:
-                before = channel[i - 1]
-                found.append(i - 1 + (threshold - before) / (x - before))
+    top_from, top_to = int(0.3e-3 * rate), int(0.7e-3 * rate)
+    last_loud, i, n = -quiet_needed, 1, len(channel)
+    while i < n:
+        if channel[i] >= detect:
+            if i - last_loud >= quiet_needed and i + top_to < n:
+                top = sorted(channel[i + top_from:i + top_to])
+                height = top[len(top) // 2]
+                half = height / 2
+                j = i
+                while channel[j] < half:
+                    j += 1
+                before = channel[j - 1]
+                found.append((j - 1 + (half - before) / (channel[j] - before), height))
             last_loud = i
+        i += 1
     return found
 
 

@@ -29,7 +29,7 @@ arrival times of the recording's blocks on Linux's raw monotonic clock, which
 Wine's performance counter follows; it is good to a few milliseconds.
 
     tools/bench/stream_timing.py [--seconds 60] [--runs 3] [--lead 20] [--backends dsound,wasapi]
-                                 [--wake 2] [--build BUILD-DIR]
+                                 [--wake 2] [--build BUILD-DIR] [--keep FOLDER]
 
 BUILD-DIR defaults as in sequencer_timing.py. The first lines name the build
 and the machine the figures come from.
@@ -48,15 +48,14 @@ sys.path.insert(0, os.path.join(REPO, "tools", "wine"))
 sys.path.insert(0, os.path.join(REPO, "tools", "bench"))
 sys.path.insert(0, os.path.join(REPO, "tests", "wine"))
 import harness  # noqa: E402
-from audio_analysis import RATE, on_reference_timeline, reference_track, rising_edges, silent_runs  # noqa: E402
+from audio_analysis import RATE, on_reference_timeline, reference_track, silent_runs, step_onsets  # noqa: E402
 from sequencer_timing import cpu_seconds, percentile, print_setting  # noqa: E402
 from tempo_accuracy import pooled_fit  # noqa: E402
 
 STREAM_RATE = 44100
 INTERVAL_FRAMES = 5250          # the probe's clicks
 REFERENCE_INTERVAL = 2400       # the reference's clicks, 50 ms at 48 kHz
-THRESHOLD = 0.25                # half the height of both tracks' clicks
-HOLE_MS = 1                     # exact silence this long in a track is a hole
+HOLE_MS = 0.07                  # exact silence this long (3 samples) in a track is a hole
 FLOOR = 0.002                   # the faint level between both tracks' clicks
 
 
@@ -104,7 +103,7 @@ class TimedRecorder:
         return min(bounds) + at if bounds else None
 
 
-def run_probe(session, probe, folder, backend, seconds, lead, wake):
+def run_probe(session, probe, folder, backend, seconds, lead, wake, keep=None):
     reference = os.path.join(folder, "reference.wav")
     recorder = TimedRecorder(session)
     time.sleep(0.3)
@@ -127,10 +126,21 @@ def run_probe(session, probe, folder, backend, seconds, lead, wake):
     time.sleep(1.0)
     player.terminate()
     left, right = recorder.stop()
+    if keep:
+        # What the analysis reads, to look at again: the recording (float32 stereo at 48 kHz), the probe's
+        # lines and the recording's block arrivals.
+        os.makedirs(keep, exist_ok=True)
+        name = os.path.join(keep, f"{backend}-{time.strftime('%H%M%S')}")
+        with open(name + ".raw", "wb") as out:
+            out.write(recorder.data)
+        with open(name + ".txt", "w") as out:
+            out.write("\n".join(lines) + "\n")
+            out.write("".join(f"ARRIVAL {frames} {at:.3f}\n" for frames, at in recorder.arrivals))
     if any(line.startswith("ERROR") for line in lines) or wall_start is None:
         return {"error": next((line for line in lines if line.startswith("ERROR")), "the probe did not start")}
     result = analyse(left, right, lines, recorder)
     result["cpu"] = 100.0 * (cpu_stop - cpu_start) / (wall_stop - wall_start)
+    result["load"] = os.getloadavg()[0]
     result["counter_offset"] = counter_offset
     return result
 
@@ -141,24 +151,23 @@ def field(lines, key):
 
 def analyse(left, right, lines, recorder):
     nominal = INTERVAL_FRAMES * RATE / STREAM_RATE  # recorded samples between the probe's clicks
-    ours = rising_edges(left, THRESHOLD)
-    theirs = rising_edges(right, THRESHOLD)
-    placed = on_reference_timeline(ours, theirs, REFERENCE_INTERVAL)
+    heights = step_onsets(left)
+    theirs = [t for t, _ in step_onsets(right)]
+    # The stream's first frame is where the left channel's faint level begins.
+    start = next((i for i, x in enumerate(left) if abs(x) > FLOOR / 4), 0)
     holes = []
-    if ours:
-        holes += silent_runs(left, int(ours[0]), int(ours[-1]), HOLE_MS)
+    if heights:
+        holes += silent_runs(left, start, int(heights[-1][0]), HOLE_MS)
     if theirs:
         holes += silent_runs(right, int(theirs[0]), int(theirs[-1]), HOLE_MS)
     holes.sort()
 
     def near_hole(a, b):
-        return any(start < b + REFERENCE_INTERVAL and end > a - REFERENCE_INTERVAL for start, end in holes)
+        return any(begin < b + REFERENCE_INTERVAL and end > a - REFERENCE_INTERVAL for begin, end in holes)
 
-    # Click numbers: the stream's first frame is where the left channel's
-    # faint level begins; from the first onset on, numbers follow the gaps, so
-    # a lost click does not renumber the rest.
-    start = next((i for i, x in enumerate(left) if abs(x) > FLOOR / 4), 0)
-    number_of = number_clicks(ours, start, nominal, holes, lines, recorder)
+    number_of = number_clicks(heights, start, nominal, holes)
+    ours = [t for t, _ in heights if t in number_of]
+    placed = on_reference_timeline(ours, theirs, REFERENCE_INTERVAL)
     numbers = [number_of[t] for t, _ in placed]
     errors, stretches, current, left_out, lost = [], [], [], 0, 0
     for k in range(len(placed)):
@@ -174,13 +183,15 @@ def analyse(left, right, lines, recorder):
     stretches.append(current)
     stretches = [s for s in stretches if len(s) >= 3]
     result = {
-        "onsets": len(ours), "placed": len(placed), "reference_clicks": len(theirs), "lost": lost,
-        "holes": [(end - start) * 1000.0 / RATE for start, end in holes], "left_out": left_out,
+        "onsets": len(ours), "unnumbered": len(heights) - len(ours), "placed": len(placed), "reference_clicks": len(theirs), "lost": lost,
+        "holes": [(end - begin) * 1000.0 / RATE for begin, end in holes], "left_out": left_out,
         "underruns": int(field(lines, "UNDERRUNS")[0]), "margin_ms": float(field(lines, "LEAST_MARGIN_MS")[0]),
         "device": " ".join(field(lines, "DEVICE") or []), "lead": field(lines, "LEAD"),
+        "first_second": next((line for line in lines if line.startswith("FIRST_SECOND")), ""),
         "readings": next((line for line in lines if line.startswith("READINGS")), ""),
         "position": next((line for line in lines if line.startswith("POSITION_STEP")), ""),
-        "fit": next((line for line in lines if line.startswith("FIT")), ""),
+        "jumps": next((line for line in lines if line.startswith("JUMPS")), ""),
+        "between": next((line for line in lines if line.startswith("BETWEEN_JUMPS")), ""),
         "wakes": next((line for line in lines if line.startswith("WAKE_GAP")), ""),
         "ahead": next((line for line in lines if line.startswith("WRITTEN_AHEAD")), ""),
     }
@@ -196,37 +207,25 @@ def analyse(left, right, lines, recorder):
     return result
 
 
-def number_clicks(ours, start, nominal, holes, lines, recorder):
-    """The probe's number of each recorded onset. Across a hole the gap is
-    ambiguous: an underrun of ours plays silence in place of frames and keeps
-    the gap, a hole of the recording chain delays what follows by its length.
-    Where the two readings differ, the one that keeps the latency from
-    rendering to hearing (as that kind of hole changes it) wins."""
-    rendered = {int(parts[1]): float(parts[2]) for parts in (line.split() for line in lines)
-                if parts[:1] == ["CLICK"]}
-
-    def latency(t, number):
-        heard = recorder.heard_ms(t)
-        return heard - rendered[number] if heard is not None and number in rendered else None
-
-    number_of = {}
-    for i, t in enumerate(ours):
-        if i == 0:
-            number_of[t] = round((t - start) / nominal)
+def number_clicks(heights, start, nominal, holes):
+    """The probe's number of each recorded onset: the one nearest to what the
+    gaps since the previous onset say whose burst height tells the same
+    number modulo 8. A gap alone cannot tell across a hole: an underrun of
+    ours plays silence in place of frames and keeps the gap, a hole of the
+    recording chain delays what follows by its length. An onset that fits no
+    number (a burst a hole cut in two) is left out."""
+    number_of, previous = {}, None
+    for t, height in heights:
+        code = round((height - 0.30) / 0.05) % 8
+        estimate = (t - start) / nominal if previous is None else number_of[previous] + (t - previous) / nominal
+        candidates = [n for n in range(round(estimate) - 4, round(estimate) + 5)
+                      if n % 8 == code and (previous is None or n > number_of[previous])]
+        hole_between = any(begin < t and end > (previous if previous is not None else start) for begin, end in holes)
+        best = min(candidates, key=lambda n: abs(n - estimate)) if candidates else None
+        if best is None or (previous is not None and not hole_between and abs(best - estimate) > 0.25):
             continue
-        before = ours[i - 1]
-        silent = sum(min(end, t) - max(begin, before) for begin, end in holes if begin < t and end > before)
-        kept, delayed = max(1, round((t - before) / nominal)), max(1, round((t - before - silent) / nominal))
-        step = kept
-        if kept != delayed:
-            previous = latency(before, number_of[before])
-            options = [(step, latency(t, number_of[before] + step), extra)
-                       for step, extra in ((kept, 0.0), (delayed, silent * 1000.0 / RATE))]
-            options = [(abs(lat - previous - extra), step) for step, lat, extra in options
-                       if lat is not None and previous is not None]
-            if options:
-                step = min(options)[1]
-        number_of[t] = number_of[before] + step
+        number_of[t] = best
+        previous = t
     return number_of
 
 
@@ -256,25 +255,25 @@ def reference_scatter(theirs, holes):
 
 def latencies(number_of, lines, recorder):
     """Heard time of each click on the raw monotonic clock against when the
-    mix thread rendered it, and against when the readings' line says its
-    frame was played: the medians of the first and the last quarter."""
-    rendered = {int(parts[1]): float(parts[2]) for parts in (line.split() for line in lines)
-                if parts[:1] == ["CLICK"]}
-    line = field(lines, "LINE")
+    mix thread rendered it, and against when the readings say its frame was
+    played: the medians of the first and the last quarter of the run."""
+    clicks = {int(parts[1]): (float(parts[2]), float(parts[3])) for parts in (line.split() for line in lines)
+              if parts[:1] == ["CLICK"]}
     after_render, after_reading = [], []
     for recorded, number in sorted(number_of.items()):
         heard = recorder.heard_ms(recorded)
-        if heard is None or number not in rendered:
+        if heard is None or number not in clicks:
             continue
-        after_render.append(heard - rendered[number])
-        if line:
-            x0, y0, slope = map(float, line)
-            after_reading.append(heard - (x0 + (number * INTERVAL_FRAMES - y0) / slope))
+        rendered, played = clicks[number]
+        after_render.append(heard - rendered)
+        if played > 0:
+            after_reading.append(heard - played)
     if not after_render:
         return None
     quarter = max(1, len(after_render) // 4)
     out = {"after_render": (percentile(after_render[:quarter], 0.5), percentile(after_render[-quarter:], 0.5))}
     if after_reading:
+        quarter = max(1, len(after_reading) // 4)
         out["after_reading"] = (percentile(after_reading[:quarter], 0.5), percentile(after_reading[-quarter:], 0.5))
     return out
 
@@ -285,8 +284,9 @@ def describe(backend, r):
     text = [f"{backend}: {r['device']}"]
     lead = f"lead {r['lead'][3]} ms" if r["lead"] else "lead ?"
     text.append(f"  {lead}; underruns {r['underruns']}; least margin {r['margin_ms']:.1f} ms; "
-                f"process CPU {r['cpu']:.2f} %")
-    text.append(f"  {r['onsets']} onsets, {r['placed']} on the reference's timeline, {r['lost']} lost; "
+                f"process CPU {r['cpu']:.2f} %; load average {r['load']:.2f} at the end")
+    text.append(f"  {r['onsets']} onsets ({r['unnumbered']} more cut by holes), {r['placed']} on the reference's "
+                f"timeline, {r['lost']} lost; "
                 f"{r['reference_clicks']} reference clicks (SD {r['reference_sd_ms'] or 0:.3f} ms about their line)")
     holes = r["holes"]
     text.append(f"  recording chain: {len(holes)} holes" +
@@ -297,7 +297,7 @@ def describe(backend, r):
         text.append(f"  interval error |e|: p50 {p50:.4f} ms, p95 {p95:.4f} ms, p99 {p99:.4f} ms, max {worst:.4f} ms")
     if "tempo_ppm" in r:
         text.append(f"  tempo against the reference: {r['tempo_ppm'][0]:+.2f} ppm (standard error {r['tempo_ppm'][1]:.2f})")
-    for key in ("readings", "position", "fit", "wakes", "ahead"):
+    for key in ("first_second", "readings", "position", "jumps", "between", "wakes", "ahead"):
         if r[key]:
             text.append("  " + r[key])
     latency = r.get("latency")
@@ -323,6 +323,7 @@ def main():
     parser.add_argument("--wake", type=int, default=2, help="ms between the DirectSound mix thread's wakes")
     parser.add_argument("--backends", default="dsound,wasapi")
     parser.add_argument("--build", default=None)
+    parser.add_argument("--keep", default=None, help="a folder to keep each run's recording and probe output in")
     options = parser.parse_args()
     build = os.path.abspath(options.build or harness.default_build_dir())
     probe = os.path.join(build, "tests", "stream_probe.exe")
@@ -334,7 +335,11 @@ def main():
     with harness.WineSession(os.path.join(build, "wineprefix"), audio=True, arch=arch) as session:
         for run in range(options.runs):
             for backend in options.backends.split(","):
-                r = run_probe(session, probe, folder, backend, options.seconds, options.lead, options.wake)
+                try:
+                    r = run_probe(session, probe, folder, backend, options.seconds, options.lead, options.wake,
+                                  options.keep)
+                except (ValueError, IndexError, TypeError, ZeroDivisionError) as error:
+                    r = {"error": f"the run could not be analysed: {error!r}"}
                 print(f"run {run + 1}, " + describe(backend, r), flush=True)
 
 
