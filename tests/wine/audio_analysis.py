@@ -90,3 +90,94 @@ def onsets(channel, threshold=0.05, quiet_ms=40):
                 found.append(i)
             last_loud = i
     return found
+
+
+def step_onsets(channel, detect=0.1, quiet_ms=10, rate=RATE):
+    """Onsets of bursts with a steep front and a flat top (clicks of at least
+    1 ms), as (position, height) pairs: the height is the burst's level 0.3 to
+    0.7 ms after its front, the position where the front crosses half of it,
+    in fractional samples (interpolated between the two samples around the
+    crossing), which does not move with the height. A burst is found where
+    the signal rises through `detect` after `quiet_ms` below it."""
+    found = []
+    quiet_needed = int(quiet_ms * rate / 1000)
+    top_from, top_to = int(0.3e-3 * rate), int(0.7e-3 * rate)
+    last_loud, i, n = -quiet_needed, 1, len(channel)
+    while i < n:
+        if channel[i] >= detect:
+            if i - last_loud >= quiet_needed and i + top_to < n:
+                top = sorted(channel[i + top_from:i + top_to])
+                height = top[len(top) // 2]
+                half = height / 2
+                j = i
+                while channel[j] < half:
+                    j += 1
+                before = channel[j - 1]
+                found.append((j - 1 + (half - before) / (channel[j] - before), height))
+            last_loud = i
+        i += 1
+    return found
+
+
+def silent_runs(channel, begin, end, shortest_ms=1, rate=RATE):
+    """Runs of at least `shortest_ms` inside [begin, end) where the channel is
+    exactly silent, as (first, past-the-last) pairs: where a stream that
+    never falls silent by itself had nothing to play."""
+    shortest = int(shortest_ms * rate / 1000)
+    found, quiet_from = [], None
+    for i in range(begin, end):
+        if abs(channel[i]) < 1e-6:
+            if quiet_from is None:
+                quiet_from = i
+            continue
+        if quiet_from is not None and i - quiet_from >= shortest:
+            found.append((quiet_from, i))
+        quiet_from = None
+    return found
+
+
+def reference_track(seconds, interval, level=0.5, floor=0.002, rate=RATE):
+    """16-bit stereo WAV bytes of a reference click track: a 1 ms step of
+    `level` on the right channel every `interval` samples, exactly, from
+    sample `interval` on, and a faint constant `floor` between the clicks, so
+    that the recording also shows where the reference stream fell silent."""
+    import array
+    import struct
+    import sys
+    frames = int(seconds * rate)
+    right = array.array("h", [int(round(floor * 32767))]) * frames
+    click = int(round(level * 32767))
+    for start in range(interval, frames, interval):
+        for i in range(start, min(frames, start + rate // 1000)):
+            right[i] = click
+    samples = array.array("h", [0]) * (2 * frames)
+    samples[1::2] = right
+    if sys.byteorder != "little":
+        samples.byteswap()
+    data = samples.tobytes()
+    fmt = struct.pack("<4sIHHIIHH", b"fmt ", 16, 1, 2, rate, rate * 4, 4, 16)
+    return struct.pack("<4sI4s", b"RIFF", 4 + len(fmt) + 8 + len(data), b"WAVE") + fmt + \
+        struct.pack("<4sI", b"data", len(data)) + data
+
+
+def on_reference_timeline(onsets, reference, interval):
+    """Places recorded onsets on the reference's timeline: each onset between
+    two recorded reference clicks is interpolated between their ideal
+    positions (whole multiples of `interval` apart, counted from the first
+    reference click found). Whatever the recording chain did to both channels
+    alike cancels. Onsets outside the reference's span are left out: returns
+    (recorded position, position on the reference's timeline) pairs."""
+    if len(reference) < 2:
+        return []
+    ideal = [0]
+    for before, at in zip(reference, reference[1:]):
+        ideal.append(ideal[-1] + max(1, round((at - before) / interval)) * interval)
+    placed, j = [], 0
+    for t in onsets:
+        if t < reference[0] or t >= reference[-1]:
+            continue
+        while reference[j + 1] <= t:
+            j += 1
+        share = (t - reference[j]) / (reference[j + 1] - reference[j])
+        placed.append((t, ideal[j] + share * (ideal[j + 1] - ideal[j])))
+    return placed

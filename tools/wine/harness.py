@@ -419,6 +419,16 @@ class WineSession:
         out.close()
         time.sleep(0.3)  # the first onsets after a stream opens can be lost
 
+    def start_playing(self, wav_path):
+        """Plays a WAV file into the sink beside the programs (paplay), as
+        a reference recorded in the same run; ended with the session."""
+        if not self.audio:
+            raise HarnessError("the session was opened without audio")
+        process = subprocess.Popen(["paplay", "-d", "cap", wav_path], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
     def stop_recording(self, drain=1.0):
         """Stops parec after `drain` seconds (what was played last is still on
         its way through the sink) and returns the (left, right) channels."""
