@@ -20,12 +20,12 @@
 
 #include "audio/live_mixer.h"
 #include "audio/sound_maps.h"
-#include "audio/sound_output.h"
+#include "audio/sound_player.h"
 #include "audio/stream_output.h"
 #include "audio/trigger_gate.h"
 #include "model/setup.h"
 
-class StreamingEngine : public SoundOutput, public VoiceBinder {
+class StreamingEngine : public SoundPlayer {
 public:
     // From a step's due time to its sound leaving the stream: the stream's
     // lead, the timer's lateness in handing the step over, and room to spare.
@@ -48,11 +48,11 @@ public:
 
     // Reads and prepares every sound of the sound list; notices as the
     // DirectSound engine gives them.
-    void LoadSoundBank();
+    void LoadSoundBank() override;
     // Silences every voice and forgets the sounds.
-    void ReleaseSoundBank();
-    int SoundCount() const { return soundCount_; }
-    bool HasMaster(int sound) const;
+    void ReleaseSoundBank() override;
+    int SoundCount() const override { return soundCount_; }
+    bool HasMaster(int sound) const override;
 
     void Trigger(int measure, int step, double dueMs) override;
     void StopVoice(int measure, int step, double dueMs) override;
