@@ -197,9 +197,13 @@ TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndForeignBlocksAreRefused
     CloseClipboard();
     const int sound = setup().StepAddress(0, 7).sound;
     setup().StepAddress(0, 7).volume = 77;
+    setup().undoMeasure = -1;
+    setup().modified = 0;
     commands().OnCommand(IDM_PASTE_MEASURE);
     EXPECT_EQ(setup().StepAddress(0, 7).volume, 77);
     EXPECT_EQ(setup().StepAddress(0, 7).sound, sound);
+    EXPECT_EQ(setup().undoMeasure, -1) << "a paste that read nothing takes no undo snapshot";
+    EXPECT_EQ(setup().modified, 0);
 
     // A whole measure from another program: pasted into the ranges a setup
     // file's values are brought into: a negative sound becomes the first.
