@@ -131,6 +131,6 @@ int RunCommandLineExport(const std::vector<std::string>& arguments) {
     if (planned != PlanOutcome::Planned) return Fail(PlanFailureMessage(planned));
     const ExportResult result = ExportWav(plan, SoundPaths(folder, names), outPath, nullptr);
     if (result.status != ExportResult::Written) return Fail(result.message);
-    WriteStandardLine(false, result.message);
+    WriteStandardLine(false, ExportClosingMessage(result.frames, outPath, result.clipped, ShownIn::Stream));
     return 0;
 }

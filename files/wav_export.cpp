@@ -90,7 +90,7 @@ ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& s
     }
 }
 
-std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped) {
+std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped, ShownIn shownIn) {
     const int64_t seconds = (frames + kOutputRate / 2) / kOutputRate;
     char length[32];
     if (seconds >= 3600) {
@@ -103,7 +103,8 @@ std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64
     char count[64];
     std::snprintf(count, sizeof count, "%llu sample%s clipped", static_cast<unsigned long long>(clipped),
                   clipped == 1 ? "" : "s");
-    return std::string("Exported ") + length + " to " + path + " \x97 " + count;
+    const char* dash = shownIn == ShownIn::Notice ? " \x97 " : " - ";
+    return std::string("Exported ") + length + " to " + path + dash + count;
 }
 
 std::string PlanFailureMessage(PlanOutcome outcome) {

@@ -27,8 +27,14 @@ using ExportProgress = std::function<bool(double fraction)>;
 ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
                        const ExportProgress& progress);
 
-// "Exported 1:52 to PATH — 0 samples clipped" (the dash is the Windows-1252 byte 0x97).
-std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped);
+// Where a message is shown: the window's notice takes Windows-1252 text; a
+// console or a redirected stream may read any code page, so it gets ASCII.
+enum class ShownIn { Notice, Stream };
+
+// "Exported 1:52 to PATH — 0 samples clipped": for a notice the dash is the
+// Windows-1252 byte 0x97, for a stream a hyphen.
+std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped,
+                                 ShownIn shownIn = ShownIn::Notice);
 
 // Why a cycle could not be planned, or "" when it was.
 std::string PlanFailureMessage(PlanOutcome outcome);
