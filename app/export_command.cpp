@@ -89,11 +89,15 @@ void ExportWavFromMenu(MainWindow& window) {
     }
     const std::vector<std::string> sounds = SoundPaths(setup.soundDir, setup.soundNames);
     ExportResult result;
-    RunBesideWindow(window.Handle(), "Export WAV", [&](const WorkProgress& progress) {
-        result = ExportWav(plan, sounds, path, progress);
-    });
+    HeldMessages held;
+    RunBesideWindow(
+        window.Handle(), "Export WAV",
+        [&](const WorkProgress& progress) { result = ExportWav(plan, sounds, path, progress); }, held);
     if (result.status != ExportResult::Cancelled) ShowNote(result.message.c_str());
     window.ResetFocus();
+    // A file dropped or a close asked for meanwhile is handled now, after the
+    // note, by the window's own loop.
+    held.PostAgain();
 }
 
 bool IsExportSwitch(const std::string& argument) {
@@ -127,6 +131,6 @@ int RunCommandLineExport(const std::vector<std::string>& arguments) {
     if (planned != PlanOutcome::Planned) return Fail(PlanFailureMessage(planned));
     const ExportResult result = ExportWav(plan, SoundPaths(folder, names), outPath, nullptr);
     if (result.status != ExportResult::Written) return Fail(result.message);
-    WriteStandardLine(false, result.message);
+    WriteStandardLine(false, ExportClosingMessage(result.frames, outPath, result.clipped, ShownIn::Stream));
     return 0;
 }

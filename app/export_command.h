@@ -10,7 +10,9 @@ class MainWindow;
 
 // "Export WAV...": asks where to, renders one cycle off the interface thread,
 // shows its progress when it takes longer than half a second (Escape or the
-// Cancel button stops it) and reports the result in a notice.
+// Cancel button stops it) and reports the result in a notice. Playback goes
+// on meanwhile, and other copies still start and stop it; files dropped on
+// the window, commands and a close are handled after the notice.
 void ExportWavFromMenu(MainWindow& window);
 
 // The file proposed for the export of the setup file at `setupPath`: its

@@ -222,7 +222,6 @@ void MenuCommands::PasteMeasure() {
         return;
     }
     Setup& setup = window_.GetSetup();
-    window_.Controller().TakeUndoSnapshot();
     if (!OpenClipboard(window_.Panel()->Menus().Handle())) return;
     HANDLE block = GetClipboardData(clipboardFormat_);
     bool read = false;
@@ -237,8 +236,11 @@ void MenuCommands::PasteMeasure() {
         }
     }
     CloseClipboard();
+    // Only a measure read changes anything: a failed read keeps the undo of
+    // the last edit and the modified flag as they were.
     if (!read) return;
 
+    window_.Controller().TakeUndoSnapshot();
     const int edited = setup.editMeasure;
     for (int s = 0; s < Setup::kStepsPerMeasure; ++s)
         AssignStepValues(setup.measures[edited].steps[s], copyBuffer.steps[s]);  // voices re-bound below

@@ -25,7 +25,8 @@ void WriteStandardLine(bool error, const std::string& text) {
     const std::string line = text + "\r\n";
     DWORD mode = 0, written = 0;
     if (GetConsoleMode(handle, &mode)) {
-        // A console shows its own code page: hand it the characters instead.
+        // A console shows its own code page: hand it the characters instead
+        // (the paths in the text are in the ANSI code page).
         const int length = MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
         std::wstring wide(static_cast<size_t>(length), L'\0');
         MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), &wide[0], length);

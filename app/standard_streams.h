@@ -6,6 +6,9 @@
 
 #include <string>
 
-// Writes one line (Windows-1252 text) to standard output, or to standard
-// error when `error` is set.
+// Writes one line to standard output, or to standard error when `error` is
+// set. Whatever reads the stream may take it in any code page, so the text
+// is ASCII but for the paths in it, which are in the ANSI code page as the
+// file functions gave them: a console is handed them as characters, a
+// redirected stream as those bytes.
 void WriteStandardLine(bool error, const std::string& text);

@@ -261,13 +261,18 @@ void SoundEngine::Trigger(int measure, int step, double) {
     if (!voice) return;
 
     voice->SetCurrentPosition(0);
-    const int masterPitch = SetVoiceFrequency(voice, *s);
+    int masterPitch = SetVoiceFrequency(voice, *s);
     SetVoicePan(voice, *s);
     if (voice->Play(0, 0, 0) == DSERR_BUFFERLOST && SUCCEEDED(voice->Restore())) voice->Play(0, 0, 0);
-    // A master pitch changed before Play may have found this voice not yet
-    // playing and left it alone: it is retuned here instead. A change after
-    // this read finds the voice playing and retunes it itself.
-    if (setup_->masterPitch.LoadOrdered() != masterPitch) SetVoiceFrequency(voice, *s);
+    // A master pitch stored before Play may have found this voice not yet
+    // playing and left it alone, and one stored while a frequency is being
+    // set here may be retuned first and then overwritten by the older one.
+    // So the frequency is set again until the pitch read after setting it is
+    // the one it was set from: any later store finds the voice playing and
+    // retunes it itself. Each round means the interface thread stored a new
+    // pitch meanwhile; this thread never waits for it.
+    for (int now = setup_->masterPitch.LoadOrdered(); now != masterPitch; now = setup_->masterPitch.LoadOrdered())
+        masterPitch = SetVoiceFrequency(voice, *s);
     SetVoiceVolume(voice, *s);
     s->voiceWord1 = 0;
     playing_[VoiceIndex(measure, step)] = 1;

@@ -24,6 +24,7 @@ void MonoBitmap::Load(const std::string& name) {
     if (!keepLoaded_) return;
     if (bitmap_ && ownsBitmap_) DeleteObject(bitmap_);
     // A held picture is the one loaded for every picture of its name.
+    module_ = ResourceModule();
     bitmap_ = SharedResourceBitmap(name_.c_str());
     ownsBitmap_ = !bitmap_;
     if (!bitmap_) bitmap_ = CreateBitmap(0, 0, 1, 1, nullptr);
@@ -52,7 +53,7 @@ SIZE MonoBitmap::GetSize() {
 void MonoBitmap::Draw(HDC dc, COLORREF colourForBlack, COLORREF colourForWhite, int x, int y) {
     if (keepLoaded_) {
         // A held bitmap is tinted once per pair of colours and then only copied.
-        const PaintCache::TintedPicture tinted = PaintCache::Tinted(name_, bitmap_, colourForBlack, colourForWhite);
+        const PaintCache::TintedPicture tinted = PaintCache::Tinted(module_, name_, bitmap_, colourForBlack, colourForWhite);
         if (tinted.dc) {
             BitBlt(dc, x, y, tinted.width, tinted.height, tinted.dc, 0, 0, SRCCOPY);
             return;

@@ -34,6 +34,7 @@ private:
     void ReleaseAfterUse(HBITMAP bitmap) const;
 
     std::string name_;
+    HINSTANCE module_ = nullptr;  // where the held bitmap came from
     HBITMAP bitmap_ = nullptr;
     bool ownsBitmap_ = false;  // the placeholder; loaded pictures are shared
     bool keepLoaded_;

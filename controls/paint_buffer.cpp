@@ -1,6 +1,15 @@
 #include "controls/paint_buffer.h"
 
-PaintBuffer::~PaintBuffer() { DeleteColourBitmap(buffer_); }
+namespace {
+// The state Begin saved holds the bitmap selected too: it is restored first,
+// or the bitmap would stay selected there and could not be deleted.
+void Release(ColourBitmap& buffer) {
+    if (buffer.dc) RestoreDC(buffer.dc, -1);
+    DeleteColourBitmap(buffer);
+}
+}  // namespace
+
+PaintBuffer::~PaintBuffer() { Release(buffer_); }
 
 bool PaintBuffer::Reserve(int width, int height) {
     if (buffer_.dc && width <= width_ && height <= height_) return true;
@@ -9,8 +18,9 @@ bool PaintBuffer::Reserve(int width, int height) {
     ColourBitmap larger;
     if (!CreateColourBitmap(width, height, &larger)) return false;
     if (buffer_.dc) {
-        // What the window showed stays in the larger buffer.
-        SelectClipRgn(buffer_.dc, nullptr);
+        // What the window showed stays in the larger buffer, copied in the
+        // state from before the last paint, so without its clipping.
+        RestoreDC(buffer_.dc, -1);
         BitBlt(larger.dc, 0, 0, width_, height_, buffer_.dc, 0, 0, SRCCOPY);
         DeleteColourBitmap(buffer_);
     }

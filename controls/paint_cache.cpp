@@ -8,6 +8,7 @@ namespace PaintCache {
 namespace {
 
 struct Picture {
+    HINSTANCE module;  // of a tinted resource; null for a rendered picture
     std::string key;
     COLORREF ink, paper;
     ColourBitmap surface;
@@ -34,9 +35,9 @@ std::vector<Brush>& Brushes() {
     return brushes;
 }
 
-const Picture* Find(const std::string& key, COLORREF ink, COLORREF paper) {
+const Picture* Find(HINSTANCE module, const std::string& key, COLORREF ink, COLORREF paper) {
     for (const Picture& p : Pictures()) {
-        if (p.ink == ink && p.paper == paper && p.key == key) return &p;
+        if (p.ink == ink && p.paper == paper && p.module == module && p.key == key) return &p;
     }
     return nullptr;
 }
@@ -56,12 +57,12 @@ TintedPicture Keep(const Picture& picture) {
 
 }  // namespace
 
-TintedPicture Tinted(const std::string& name, HBITMAP mono, COLORREF ink, COLORREF paper) {
-    if (const Picture* found = Find(name, ink, paper)) return {found->surface.dc, found->width, found->height};
+TintedPicture Tinted(HINSTANCE module, const std::string& name, HBITMAP mono, COLORREF ink, COLORREF paper) {
+    if (const Picture* found = Find(module, name, ink, paper)) return {found->surface.dc, found->width, found->height};
     BITMAP info = {};
     if (!mono || !GetObjectA(mono, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return {nullptr, 0, 0};
-    Picture picture = {name, ink, paper, {}, info.bmWidth, info.bmHeight};
+    Picture picture = {module, name, ink, paper, {}, info.bmWidth, info.bmHeight};
     if (!MakePicture(picture)) return {nullptr, 0, 0};
     // A monochrome source takes the destination's text colour for its 0 bits
     // and its background colour for its 1 bits: this is the tinting.
@@ -76,9 +77,9 @@ TintedPicture Tinted(const std::string& name, HBITMAP mono, COLORREF ink, COLORR
 
 TintedPicture Rendered(const std::string& key, COLORREF ink, COLORREF paper, int width, int height,
                        const std::function<void(HDC)>& render) {
-    if (const Picture* found = Find(key, ink, paper)) return {found->surface.dc, found->width, found->height};
+    if (const Picture* found = Find(nullptr, key, ink, paper)) return {found->surface.dc, found->width, found->height};
     if (width <= 0 || height <= 0) return {nullptr, 0, 0};
-    Picture picture = {key, ink, paper, {}, width, height};
+    Picture picture = {nullptr, key, ink, paper, {}, width, height};
     if (!MakePicture(picture)) return {nullptr, 0, 0};
     const int saved = SaveDC(picture.surface.dc);
     render(picture.surface.dc);

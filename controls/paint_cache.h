@@ -17,10 +17,10 @@ struct TintedPicture {
     int width, height;
 };
 
-// The picture of the monochrome bitmap resource `name` (whose loaded bitmap
-// is `mono`) with its black pixels in `ink` and its white ones in `paper`;
-// made on first use. Null dc when it cannot be made.
-TintedPicture Tinted(const std::string& name, HBITMAP mono, COLORREF ink, COLORREF paper);
+// The picture of the monochrome bitmap resource `name` of `module` (whose
+// loaded bitmap is `mono`) with its black pixels in `ink` and its white ones
+// in `paper`; made on first use. Null dc when it cannot be made.
+TintedPicture Tinted(HINSTANCE module, const std::string& name, HBITMAP mono, COLORREF ink, COLORREF paper);
 
 // A picture of width x height that `render` draws once per key and pair of
 // colours, into a DC whose text colour is ink and background colour paper;

@@ -122,7 +122,7 @@ ExportResult Render(const ExportPlan& cyclePlan, const std::vector<std::string>&
     result.status = ExportResult::Written;
     result.frames = total;
     result.clipped = clipped;
-    result.message = ExportClosingMessage(total, outPath, clipped, shape);
+    result.message = ExportClosingMessage(total, outPath, clipped, ShownIn::Notice, shape);
     return result;
 }
 
@@ -140,7 +140,8 @@ ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& s
     }
 }
 
-std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped, ExportShape shape) {
+std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped, ShownIn shownIn,
+                                 ExportShape shape) {
     const int64_t seconds = (frames + kOutputRate / 2) / kOutputRate;
     char length[32];
     if (seconds >= 3600) {
@@ -154,7 +155,8 @@ std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64
     std::snprintf(count, sizeof count, "%llu sample%s clipped", static_cast<unsigned long long>(clipped),
                   clipped == 1 ? "" : "s");
     const char* what = shape == ExportShape::Loop ? "Exported a loop of " : "Exported ";
-    return std::string(what) + length + " to " + path + " \x97 " + count;
+    const char* dash = shownIn == ShownIn::Notice ? " \x97 " : " - ";
+    return std::string(what) + length + " to " + path + dash + count;
 }
 
 std::string PlanFailureMessage(PlanOutcome outcome) {

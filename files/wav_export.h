@@ -32,10 +32,14 @@ enum class ExportShape { CycleWithTails, Loop };
 ExportResult ExportWav(const ExportPlan& plan, const std::vector<std::string>& soundPaths, const std::string& outPath,
                        const ExportProgress& progress, ExportShape shape = ExportShape::CycleWithTails);
 
-// "Exported 1:52 to PATH — 0 samples clipped", or "Exported a loop of 1:52
-// to ..." (the dash is the Windows-1252 byte 0x97).
+// Where a message is shown: the window's notice takes Windows-1252 text; a
+// console or a redirected stream may read any code page, so it gets ASCII.
+enum class ShownIn { Notice, Stream };
+
+// "Exported 1:52 to PATH — 0 samples clipped", or "Exported a loop of 1:52 to
+// ..."; for a notice the dash is the Windows-1252 byte 0x97, for a stream a hyphen.
 std::string ExportClosingMessage(int64_t frames, const std::string& path, uint64_t clipped,
-                                 ExportShape shape = ExportShape::CycleWithTails);
+                                 ShownIn shownIn = ShownIn::Notice, ExportShape shape = ExportShape::CycleWithTails);
 
 // Why a cycle could not be planned, or "" when it was.
 std::string PlanFailureMessage(PlanOutcome outcome);

@@ -24,9 +24,9 @@ Pair ReadPair(CounterReader& counters) {
     return {before + (after - before) / 2, counter, after - before};
 }
 
-// Least squares of the performance counter against the time-stamp counter.
-// The coarse one is the dependent value, so its rounding adds scatter but
-// no bias to the slope.
+// Least squares of the performance counter against the time-stamp counter:
+// the coarse one is the dependent value. Its steps still bend the slope a
+// little (see the header), less the more of them a window spans.
 class LineFit {
 public:
     void Add(double x, double y) {
@@ -58,9 +58,8 @@ uint64_t BracketLimit(CounterReader& counters, int probePairs) {
 }
 
 // One window's rate in time-stamp-counter ticks per millisecond; 0 for none.
-double WindowRate(CounterReader& counters, int64_t counterFrequency, const CalibrationPlan& plan,
-                  uint64_t bracketLimit) {
-    const int64_t windowTicks = counterFrequency / 1000 * plan.windowMs;
+double WindowRate(CounterReader& counters, int64_t counterFrequency, int64_t windowTicks,
+                  const CalibrationPlan& plan, uint64_t bracketLimit) {
     const Pair origin = ReadPair(counters);
     LineFit fit;
     int64_t span = 0;
@@ -80,11 +79,13 @@ double WindowRate(CounterReader& counters, int64_t counterFrequency, const Calib
 
 int64_t MeasureTscTicksPerMs(CounterReader& counters, int64_t counterFrequency, const CalibrationPlan& plan) {
     if (counterFrequency < 1000 || plan.windowMs <= 0) return 0;
+    const int64_t windowTicks = std::max(counterFrequency / 1000 * plan.windowMs, plan.windowSteps);
+    if (windowTicks > counterFrequency / 1000 * plan.longestWindowMs) return 0;
     const uint64_t limit = BracketLimit(counters, plan.probePairs);
 
     std::vector<double> rates;
     for (int w = 0; w < plan.windows; ++w) {
-        const double rate = WindowRate(counters, counterFrequency, plan, limit);
+        const double rate = WindowRate(counters, counterFrequency, windowTicks, plan, limit);
         if (rate > 0 && std::isfinite(rate)) rates.push_back(rate);
     }
     if (rates.empty()) return 0;

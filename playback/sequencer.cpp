@@ -18,6 +18,7 @@ constexpr uint32_t kTagMask = 0x07FFFFFF;
 constexpr int32_t kJumpMeasureBits = 0x7;
 constexpr int32_t kJumpRestartsCount = 0x8;
 constexpr int kJumpTagShift = 4;
+static_assert((kLastMeasure & ~kJumpMeasureBits) == 0, "every playable measure fits the request's measure bits");
 
 int ClampInt(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
 uint32_t NextTag(uint32_t tag) { return (tag + 1) & kTagMask; }

@@ -63,9 +63,31 @@ bool IsInput(UINT message) {
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 
+bool StartsWorkOfItsOwn(const MSG& msg) {
+    switch (msg.message) {
+    case WM_COMMAND:
+    case WM_DROPFILES:
+    case WM_CLOSE:
+        return true;
+    case WM_SYSCOMMAND: {
+        // Minimizing or restoring from the taskbar only changes how the window shows.
+        const WPARAM command = msg.wParam & 0xFFF0;
+        return command != SC_MINIMIZE && command != SC_MAXIMIZE && command != SC_RESTORE;
+    }
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
-bool RunBesideWindow(HWND owner, const char* title, const std::function<void(const WorkProgress&)>& work) {
+void HeldMessages::PostAgain() {
+    for (const MSG& msg : messages_) PostMessageA(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    messages_.clear();
+}
+
+bool RunBesideWindow(HWND owner, const char* title, const std::function<void(const WorkProgress&)>& work,
+                     HeldMessages& held) {
     std::atomic<bool> stop{false};
     std::atomic<int> permille{0};
     std::atomic<bool> done{false};
@@ -95,13 +117,17 @@ bool RunBesideWindow(HWND owner, const char* title, const std::function<void(con
                 stop.store(true);
                 continue;
             }
+            const bool forBox = box && msg.hwnd && (msg.hwnd == box || IsChild(box, msg.hwnd));
             if (IsInput(msg.message)) {
                 if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
                     stop.store(true);
                     continue;
                 }
                 // Only the progress box takes input meanwhile.
-                if (!box || (msg.hwnd != box && !IsChild(box, msg.hwnd))) continue;
+                if (!forBox) continue;
+            } else if (msg.hwnd && !forBox && StartsWorkOfItsOwn(msg)) {
+                held.Hold(msg);
+                continue;
             }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

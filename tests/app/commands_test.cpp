@@ -208,9 +208,13 @@ TEST_F(CommandsTest, CopyWithSelectedTextCopiesTheTextAndForeignBlocksAreRefused
     CloseClipboard();
     const int sound = setup().StepAddress(0, 7).sound;
     setup().StepAddress(0, 7).volume = 77;
+    setup().undoMeasure = -1;
+    setup().modified = 0;
     commands().OnCommand(IDM_PASTE_MEASURE);
     EXPECT_EQ(setup().StepAddress(0, 7).volume, 77);
     EXPECT_EQ(setup().StepAddress(0, 7).sound, sound);
+    EXPECT_EQ(setup().undoMeasure, -1) << "a paste that read nothing takes no undo snapshot";
+    EXPECT_EQ(setup().modified, 0);
 
     // A whole measure from another program: pasted into the ranges a setup
     // file's values are brought into: a negative sound becomes the first.
@@ -400,12 +404,17 @@ TEST_F(CommandsTest, ExportWavWritesOneCycleAndSaysSoOnlyWhenItWroteIt) {
 
 // A window of the test's own that counts what reaches it.
 std::atomic<int> delivered{0};
+std::vector<UINT> heldKinds;
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_APP) ++delivered;
+    if (message == WM_CLOSE || message == WM_DROPFILES) {
+        heldKinds.push_back(message);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST_F(CommandsTest, LongWorkShowsItsProgressKeepsDispatchingDropsInputAndStopsOnEscape) {
+TEST_F(CommandsTest, LongWorkShowsItsProgressDispatchesHoldsWhatWouldOpenOrAskDropsInputAndStopsOnEscape) {
     WNDCLASSA type = {};
     type.lpfnWndProc = CountingProc;
     type.hInstance = GetModuleHandleA(nullptr);
@@ -419,6 +428,9 @@ TEST_F(CommandsTest, LongWorkShowsItsProgressKeepsDispatchingDropsInputAndStopsO
         for (int i = 0; i < 400 && !FindWindowA("StepforgeProgress", nullptr); ++i) Sleep(50);
         boxSeen = FindWindowA("StepforgeProgress", nullptr) != nullptr;
         PostMessageA(counter, WM_APP, 0, 0);
+        // A file dropped and a close, which would open or ask inside the wait: held.
+        PostMessageA(counter, WM_DROPFILES, 0, 0);
+        PostMessageA(counter, WM_CLOSE, 0, 0);
         // A click on step 1's on button is held back, not acted on.
         PostMessageA(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(ColumnX(1) + 12 + 8, 2 + 30 + 8));
         PostMessageA(hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(ColumnX(1) + 12 + 8, 2 + 30 + 8));
@@ -427,14 +439,18 @@ TEST_F(CommandsTest, LongWorkShowsItsProgressKeepsDispatchingDropsInputAndStopsO
     });
     double reached = 0;
     const DWORD started = GetTickCount();
-    const bool finished = RunBesideWindow(hwnd(), "Export WAV", [&](const WorkProgress& progress) {
-        // Runs until it is asked to stop (or 20 s pass).
-        for (int i = 0; i < 2000; ++i) {
-            reached = i / 2000.0;
-            if (!progress(reached)) return;
-            Sleep(10);
-        }
-    });
+    HeldMessages held;
+    const bool finished = RunBesideWindow(
+        hwnd(), "Export WAV",
+        [&](const WorkProgress& progress) {
+            // Runs until it is asked to stop (or 20 s pass).
+            for (int i = 0; i < 2000; ++i) {
+                reached = i / 2000.0;
+                if (!progress(reached)) return;
+                Sleep(10);
+            }
+        },
+        held);
     helper.join();
     EXPECT_FALSE(finished);
     EXPECT_TRUE(boxSeen);
@@ -443,6 +459,11 @@ TEST_F(CommandsTest, LongWorkShowsItsProgressKeepsDispatchingDropsInputAndStopsO
     EXPECT_EQ(delivered.load(), 1) << "messages are dispatched while the work runs";
     EXPECT_EQ(setup().StepAddress(0, 0).on, onBefore) << "input is held back";
     EXPECT_EQ(FindWindowA("StepforgeProgress", nullptr), nullptr) << "the box is gone";
+    EXPECT_TRUE(heldKinds.empty()) << "nothing that opens or asks ran inside the wait";
+    held.PostAgain();
+    MSG msg;
+    while (PeekMessageA(&msg, counter, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_EQ(heldKinds, (std::vector<UINT>{WM_DROPFILES, WM_CLOSE})) << "handled afterwards, in order";
     DestroyWindow(counter);
 }
 
