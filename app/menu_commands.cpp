@@ -16,7 +16,16 @@
 
 namespace {
 constexpr SIZE_T kClipboardBlockSize = 4096;
+
+// The submenu of `menu` that holds the command `id`, or null.
+HMENU SubmenuHolding(HMENU menu, UINT id) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub && GetMenuState(sub, id, MF_BYCOMMAND) != static_cast<UINT>(-1)) return sub;
+    }
+    return nullptr;
 }
+}  // namespace
 
 void MenuCommands::Bind() {
     MenuBar& bar = window_.Panel()->Menus();
@@ -51,6 +60,7 @@ void MenuCommands::PrepareMenu(int menuId, HMENU popup) {
         check(IDM_QUICK_FADE, setup.quickFade == 1);
         enable(IDM_QUICK_FADE, false);
         check(IDM_HIGH_RES_TIMER, setup.highResTimer == 1);
+        PrepareZoomMenu(popup);
         break;
     default:
         break;
@@ -71,6 +81,10 @@ bool MenuCommands::OnCommand(int id) {
         panel.SetStepControl(step, KIND_SOUND, sound);
         SetStepValue(setup.StepAddress(setup.editMeasure, step), KIND_SOUND, sound);
         setup.modified = 1;
+        return true;
+    }
+    if (id >= IDM_ZOOM_AUTO && id <= IDM_ZOOM_3X) {
+        window_.ChooseZoom(id - IDM_ZOOM_AUTO);
         return true;
     }
     switch (id) {
@@ -122,6 +136,11 @@ bool MenuCommands::OnCommand(int id) {
     case IDM_KILL_ALL_SOUND: window_.Engine().KillAllSound(); return true;
     default: return false;
     }
+}
+
+void MenuCommands::PrepareZoomMenu(HMENU options) {
+    if (HMENU zoom = SubmenuHolding(options, IDM_ZOOM_AUTO))
+        CheckMenuRadioItem(zoom, IDM_ZOOM_AUTO, IDM_ZOOM_3X, IDM_ZOOM_AUTO + window_.ZoomChoice(), MF_BYCOMMAND);
 }
 
 void MenuCommands::SetTempoUnit(int unit) {

@@ -62,3 +62,12 @@ void RegisterFileAssociation() {
 bool LoadHighResTimerPreference() { return RegReadString(kPreferencesKey, kHighResTimerValue) != "off"; }
 
 void SaveHighResTimerPreference(bool on) { RegWriteString(kPreferencesKey, kHighResTimerValue, on ? "on" : "off"); }
+
+int LoadZoomPreference() {
+    const std::string text = RegReadString(kPreferencesKey, kZoomValue);
+    return text == "1" || text == "2" || text == "3" ? text[0] - '0' : 0;
+}
+
+void SaveZoomPreference(int choice) {
+    RegWriteString(kPreferencesKey, kZoomValue, choice >= 1 && choice <= 3 ? std::to_string(choice) : "auto");
+}

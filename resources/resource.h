@@ -38,3 +38,9 @@
 #define IDM_QUICK_FADE 32772
 #define IDM_HIGH_RES_TIMER 32777
 #define IDM_SOUND_FIRST 500
+
+// The Options menu's Zoom submenu: Automatic, then 1x to 3x, in this order.
+#define IDM_ZOOM_AUTO 23201
+#define IDM_ZOOM_1X 23202
+#define IDM_ZOOM_2X 23203
+#define IDM_ZOOM_3X 23204
