@@ -417,7 +417,12 @@ void MainWindow::ApplyZoom(int factor) {
     Zoom::SetFactor(factor);
     panel_->ApplyZoom();
     PlaceFocusHolder();
-    panel_->SetColumnCount(columns);
+    // The same steps at the new size, the window's top-left corner where it was.
+    const SIZE client = MainPanel::ClientSizeFor(columns);
+    const RECT frame = WindowRectForClient(Handle(), RECT{0, 0, client.cx, client.cy});
+    SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    panel_->LayoutColumns();
     RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
     // Only the view changed: the Setup is as it was.
     setup_.modified = modified;
