@@ -12,6 +12,7 @@
 class AboutBox : public Dialog {
 public:
     explicit AboutBox(HWND owner);
+    ~AboutBox() override;
     // The read-me page that the Windows package puts beside the program.
     static std::string ReadMeAddress();
     MLink& Link() { return link_; }
@@ -23,8 +24,12 @@ protected:
 
 private:
     bool OverLink(POINT screenPoint) const;
+    // The picture enlarged by the zoom, the box and the link with it.
+    void FitToZoom();
 
     MLink link_;
     HCURSOR handCursor_ = nullptr;
     HCURSOR defaultCursor_ = nullptr;
+    HBITMAP picture_ = nullptr;  // the enlarged picture, when zoomed
+    HFONT linkFont_ = nullptr;   // the link's font, when scaled
 };

@@ -3,10 +3,13 @@
 #include <cstdlib>
 
 #include "app/about_box.h"
+#include "ui/window_dpi.h"
 #include "ui/window_helpers.h"
 #include "controls/control_events.h"
 #include "controls/control_registry.h"
 #include "controls/edit.h"
+#include "controls/resource_module.h"
+#include "controls/zoom.h"
 #include "editing/random_below.h"
 #include "files/preferences.h"
 #include "ui/notice.h"
@@ -21,10 +24,9 @@ constexpr int kClientHeight = 166;
 constexpr UINT kAboutCommand = 0x0010;
 constexpr int kAcceleratorTable = 20000;
 
+// The window size for a client area of width x height layout pixels.
 SIZE WindowSizeForClient(HWND window, int width, int height) {
-    RECT rect = {0, 0, width, height};
-    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+    const RECT rect = WindowRectForClient(window, RECT{0, 0, Zoom::ToWindow(width), Zoom::ToWindow(height)});
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -64,11 +66,14 @@ BOOL MainWindow::OnInitDialog() {
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     // No CS_DBLCLKS: a double click arrives as two presses, as the controls expect.
     SetClassLongA(Handle(), GCL_STYLE, CS_BYTEALIGNCLIENT);
-    ResizeToClient(Handle(), RECT{0, 0, kClientWidthMax, kClientHeight});
+    // The zoom comes first: every control and field is placed by it.
+    KeepDialogLayoutOnDpiChange(Handle());
+    zoomChoice_ = LoadZoomPreference();
+    dpi_ = WindowDpi(Handle());
+    Zoom::SetFactor(ZoomFor(zoomChoice_, dpi_));
+    ResizeToClient(Handle(), RECT{0, 0, Zoom::ToWindow(kClientWidthMax), Zoom::ToWindow(kClientHeight)});
     CenterWindow(Handle());
-    // The focus holder only holds the keyboard focus: below the visible client
-    // area, like the read-out field, it covers none of the controls drawn there.
-    SetWindowPos(FocusHolder(), nullptr, 2, kClientHeight + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceFocusHolder();
     accelerators_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAcceleratorTable));
 
     panel_ = new MainPanel(*this, setup_);
@@ -80,8 +85,8 @@ BOOL MainWindow::OnInitDialog() {
     textColor_ = panel_->Scheme().highlight2;
     ReplaceBackgroundBrush(backgroundColor_);
 
-    defaultCursor_ = LoadCursorA(GetModuleHandleA(nullptr), "NOCUR");
-    sizeCursor_ = LoadCursorA(GetModuleHandleA(nullptr), "SIZECUR");
+    defaultCursor_ = ResourceCursor("NOCUR");
+    sizeCursor_ = ResourceCursor("SIZECUR");
     ResetFocus();
 
     controller_.AttachEditor(*panel_, setup_, this, sequencer_, sound_);
@@ -124,6 +129,13 @@ bool MainWindow::UseSampleAccurate(bool on) {
     sound_.Use(on ? kStreamingOutput : 0);
     if (!on) streamingEngine_.Stop();
     return true;
+}
+
+void MainWindow::PlaceFocusHolder() {
+    // The focus holder only holds the keyboard focus: below the visible client
+    // area, like the read-out field, it covers none of the controls drawn there.
+    SetWindowPos(FocusHolder(), nullptr, 2, Zoom::ToWindow(kClientHeight) + 8, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::AppendAboutItem() {
@@ -191,7 +203,9 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ReflectFieldMessage(message, wParam, lParam, &result)) return result;
 
-    const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+    // Mouse positions in layout pixels: every control hit-tests as at 1x.
+    const int x = Zoom::ToLayout(static_cast<short>(LOWORD(lParam)));
+    const int y = Zoom::ToLayout(static_cast<short>(HIWORD(lParam)));
     switch (message) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == kAboutCommand) {
@@ -244,6 +258,9 @@ LRESULT MainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_SIZE: {
         const LRESULT sized = Default(message, wParam, lParam);
         if (initialised_) panel_->LayoutColumns();
@@ -276,8 +293,15 @@ void MainWindow::OnPaint() {
     } else {
         RECT client;
         GetClientRect(Handle(), &client);
-        HDC target = paintBuffer_.Begin(update, client.right, client.bottom);
-        if (!target) target = dc;
+        const int zoom = Zoom::Factor();
+        HDC target = paintBuffer_.Begin(update, client.right, client.bottom, zoom);
+        if (!target) {
+            // Without a buffer the controls are drawn through a mapping that enlarges them.
+            target = dc;
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetViewportExtEx(dc, zoom, zoom, nullptr);
+            SetStretchBltMode(dc, COLORONCOLOR);
+        }
         // The dialog's own erase (its background brush), into the buffer.
         if (erasePending_) Default(WM_ERASEBKGND, reinterpret_cast<WPARAM>(target), 0);
         erasePending_ = false;
@@ -302,10 +326,11 @@ void MainWindow::PaintAtOnce(const RECT& rect) {
     if (IsRectEmpty(&rect)) return;
     RECT client;
     GetClientRect(Handle(), &client);
-    HRGN region = CreateRectRgnIndirect(&rect);
+    const RECT shown = Zoom::ToWindow(rect);
+    HRGN region = CreateRectRgnIndirect(&shown);
     HDC target = painting_ || !IsWindowVisible(Handle()) || IsIconic(Handle())
                      ? nullptr
-                     : paintBuffer_.Begin(region, client.right, client.bottom);
+                     : paintBuffer_.Begin(region, client.right, client.bottom, Zoom::Factor());
     if (!target) {
         DeleteObject(region);
         ControlHost::RepaintRect(rect);
@@ -333,10 +358,10 @@ LRESULT MainWindow::OnSetCursor(WPARAM wParam, LPARAM lParam) {
     if (defaultCursor_) {
         switch (hit) {
         case HTLEFT: case HTRIGHT: case HTTOPLEFT: case HTTOPRIGHT: case HTBOTTOMLEFT: case HTBOTTOMRIGHT:
-            SetCursor(sizeCursor_);
+            SetCursor(ZoomedCursor(sizeCursor_));
             return TRUE;
         case HTTOP: case HTBOTTOM:
-            SetCursor(defaultCursor_);
+            SetCursor(ZoomedCursor(defaultCursor_));
             return TRUE;
         default:
             break;
@@ -351,7 +376,7 @@ void MainWindow::OnControlEvent(int event, int x, int y, int id) {
         if (const int taken = ControlRegistry::DispatchMouseEvent(event, x, y, this)) controller_.AlternateAction(taken);
         return;
     }
-    if (!ControlRegistry::UpdateControlCursor(event, x, y, this)) SetCursor(defaultCursor_);
+    if (!ControlRegistry::UpdateControlCursor(event, x, y, this)) SetCursor(ZoomedCursor(defaultCursor_));
     if (event == CE_FIELD_CLICK || event == CE_NONE || event == CE_FIELD_RCLICK) return;
     if (id == 0) id = ControlRegistry::DispatchMouseEvent(event, x, y, this);
     if (id == 0) return;
@@ -387,6 +412,39 @@ void MainWindow::OnClose() {
     if (!PromptSaveChanges()) return;
     if (sequencer_.IsRunning()) sequencer_.StopPlayback();
     EndDialog(IDCANCEL);
+}
+
+void MainWindow::ChooseZoom(int choice) {
+    zoomChoice_ = choice;
+    SaveZoomPreference(choice);
+    const int factor = ZoomFor(choice, dpi_);
+    if (factor != Zoom::Factor()) ApplyZoom(factor);
+}
+
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // The place the system suggests; the size is the layout's at the zoom,
+    // with the frame of the new screen even where the zoom stays.
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyZoom(ZoomFor(zoomChoice_, dpi));
+}
+
+void MainWindow::ApplyZoom(int factor) {
+    const int columns = setup_.stepsPerMeasure;
+    const uint8_t modified = setup_.modified;
+    panel_->Popup().HidePopup();
+    Zoom::SetFactor(factor);
+    panel_->ApplyZoom();
+    PlaceFocusHolder();
+    // The same steps at the new size, the window's top-left corner where it was.
+    const SIZE client = MainPanel::ClientSizeFor(columns);
+    const RECT frame = WindowRectForClient(Handle(), RECT{0, 0, client.cx, client.cy});
+    SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    panel_->LayoutColumns();
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    // Only the view changed: the Setup is as it was.
+    setup_.modified = modified;
 }
 
 void MainWindow::ShowAbout() {

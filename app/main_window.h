@@ -31,6 +31,12 @@ public:
     void ChangeColor();
     void ShowAbout();
 
+    // The zoom choice: 0 Automatic (the factor for the screen's DPI) or a
+    // factor of 1 to 3. Choosing one keeps it as a preference and shows the
+    // window at the new factor with the same steps; the Setup is unchanged.
+    int ZoomChoice() const { return zoomChoice_; }
+    void ChooseZoom(int choice);
+
     // Setup files: the open and save commands, the question that guards
     // unsaved edits, and the caption that names the file and sound folder.
     bool PromptSaveChanges();
@@ -89,6 +95,9 @@ private:
     bool HandleMeasureKey(int index);
     void AppendAboutItem();
     void OnGetMinMaxInfo(MINMAXINFO* info);
+    void PlaceFocusHolder();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void ApplyZoom(int factor);
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void PaintAtOnce(const RECT& rect);
@@ -115,6 +124,8 @@ private:
     HACCEL accelerators_ = nullptr;
     bool initialised_ = false;
     HICON icon_ = nullptr;
+    int zoomChoice_ = 0;
+    int dpi_ = 96;  // of the screen the window is on
     WindowTransportHost transportHost_;
     SoundLibrary library_{setup_, sound_};
     MenuCommands commands_{*this};

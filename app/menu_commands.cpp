@@ -35,6 +35,15 @@ void CheckSwingItem(HMENU options, int swing) {
         }
     }
 }
+
+// The submenu of `menu` that holds the command `id`, or null.
+HMENU SubmenuHolding(HMENU menu, UINT id) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub && GetMenuState(sub, id, MF_BYCOMMAND) != static_cast<UINT>(-1)) return sub;
+    }
+    return nullptr;
+}
 }  // namespace
 
 void MenuCommands::Bind() {
@@ -73,6 +82,7 @@ void MenuCommands::PrepareMenu(int menuId, HMENU popup) {
         check(IDM_SAMPLE_ACCURATE, window_.SampleAccurate());
         CheckSwingItem(popup, setup.swing);
         check(IDM_OWN_RATE, setup.ownRate == 1);
+        PrepareZoomMenu(popup);
         break;
     default:
         break;
@@ -100,6 +110,10 @@ bool MenuCommands::OnCommand(int id) {
         if (setup.swing == swing) return true;
         setup.swing = swing;  // from the next step on; not covered by Undo
         setup.modified = 1;
+        return true;
+    }
+    if (id >= IDM_ZOOM_AUTO && id <= IDM_ZOOM_3X) {
+        window_.ChooseZoom(id - IDM_ZOOM_AUTO);
         return true;
     }
     switch (id) {
@@ -160,6 +174,11 @@ bool MenuCommands::OnCommand(int id) {
     case IDM_KILL_ALL_SOUND: window_.Sound().KillAllSound(); return true;
     default: return false;
     }
+}
+
+void MenuCommands::PrepareZoomMenu(HMENU options) {
+    if (HMENU zoom = SubmenuHolding(options, IDM_ZOOM_AUTO))
+        CheckMenuRadioItem(zoom, IDM_ZOOM_AUTO, IDM_ZOOM_3X, IDM_ZOOM_AUTO + window_.ZoomChoice(), MF_BYCOMMAND);
 }
 
 void MenuCommands::SetTempoUnit(int unit) {

@@ -36,6 +36,8 @@ public:
 private:
     void ToggleMute();
     void SetTempoUnit(int unit);
+    // The Zoom submenu's radio mark on the current choice.
+    void PrepareZoomMenu(HMENU options);
 
     MainWindow& window_;
     UINT clipboardFormat_ = 0;

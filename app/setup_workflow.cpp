@@ -275,8 +275,9 @@ bool MainWindow::ReadSetupFileAndShow(const std::string& path) {
 }
 
 void MainWindow::ApplyLoadedWindowState(const SetupFileWindowState& state) {
-    const int columns = setup_.stepsPerMeasure;
-    ResizeToClient(Handle(), RECT{0, 0, columns * 38 + 99, 166});
+    // The file holds the step count; the size follows from it at this zoom.
+    const SIZE client = MainPanel::ClientSizeFor(setup_.stepsPerMeasure);
+    ResizeToClient(Handle(), RECT{0, 0, client.cx, client.cy});
     SetWindowPos(Handle(), nullptr, state.left, state.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     // A place stored on a screen that is not there (another monitor, another
     // resolution) would leave the window out of reach.

@@ -4,6 +4,7 @@
 #include "controls/control_registry.h"
 #include "controls/dial_math.h"
 #include "controls/gdi_helpers.h"
+#include "controls/resource_module.h"
 
 namespace {
 constexpr COLORREF kUnpainted = 0xFFFFFFFF;
@@ -91,7 +92,7 @@ int MBar::OnMouse(int event, int x, int y) {
     // may have gone elsewhere: the drag is over, and no later event of
     // another control's is taken for it.
     if (pressed_ && (!Dragging() || GetCapture() != ParentWindow())) EndDrag();
-    if (Contains(x, y) && cursor_) SetCursor(cursor_);
+    if (Contains(x, y) && cursor_) SetCursor(ZoomedCursor(cursor_));
     switch (event) {
     case CE_LBUTTONDOWN:
     case CE_LBUTTONUP:
@@ -100,7 +101,7 @@ int MBar::OnMouse(int event, int x, int y) {
         return HandleHit(event, x, y);
     case CE_MOUSEMOVE:
         if (!Dragging()) return 0;
-        if (cursor_) SetCursor(cursor_);
+        if (cursor_) SetCursor(ZoomedCursor(cursor_));
         SetValue(ValueFromPoint(x, y));
         return HIT_ACTED;
     default:

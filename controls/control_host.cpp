@@ -1,9 +1,11 @@
 #include "controls/control_host.h"
 
 #include "controls/control_events.h"
+#include "controls/zoom.h"
 
 void ControlHost::RepaintRect(const RECT& rect) {
-    if (HWND window = HostWindow()) InvalidateRect(window, &rect, FALSE);
+    const RECT shown = Zoom::ToWindow(rect);
+    if (HWND window = HostWindow()) InvalidateRect(window, &shown, FALSE);
 }
 
 bool MouseMessageToEvent(UINT message, LPARAM lParam, int* event, int* x, int* y) {
@@ -15,7 +17,7 @@ bool MouseMessageToEvent(UINT message, LPARAM lParam, int* event, int* x, int* y
     case WM_RBUTTONDOWN: *event = CE_RBUTTONDOWN; break;
     default: return false;
     }
-    *x = static_cast<short>(LOWORD(lParam));
-    *y = static_cast<short>(HIWORD(lParam));
+    *x = Zoom::ToLayout(static_cast<short>(LOWORD(lParam)));
+    *y = Zoom::ToLayout(static_cast<short>(HIWORD(lParam)));
     return true;
 }

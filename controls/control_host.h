@@ -17,13 +17,14 @@ public:
     // event is a ControlEvent; id is 0 for the host's own mouse messages and
     // the field's id for events from a dial's text field.
     virtual void OnControlEvent(int event, int x, int y, int id) = 0;
-    // Has a rectangle of the window painted with its controls: by default at
-    // the next WM_PAINT (the rectangle is invalidated); a host that can paint
-    // at once does so.
+    // Has a rectangle of the layout painted with its controls: by default at
+    // the next WM_PAINT (its window pixels are invalidated); a host that can
+    // paint at once does so.
     virtual void RepaintRect(const RECT& rect);
 };
 
-// The control event of a mouse message and its client coordinates (signed,
-// so captured moves left of or above the window stay negative). False for
-// messages that are no control event.
+// The control event of a mouse message and its position in layout pixels
+// (the client position divided by the zoom, rounded down: captured moves left
+// of or above the window stay negative). False for messages that are no
+// control event.
 bool MouseMessageToEvent(UINT message, LPARAM lParam, int* event, int* x, int* y);

@@ -4,6 +4,7 @@
 
 #include "controls/button.h"
 #include "controls/mwnd.h"
+#include "controls/resource_module.h"
 
 namespace ControlRegistry {
 namespace {
@@ -64,7 +65,7 @@ int UpdateControlCursor(int event, int x, int y, const ControlHost* parentWindow
         if (!control) continue;
         const RECT rect = control->Rect();
         if (PtInRect(&rect, point) && control->GetCursor() && control->IsVisible()) {
-            SetCursor(control->GetCursor());
+            SetCursor(ZoomedCursor(control->GetCursor()));
             return control->Id();
         }
     }

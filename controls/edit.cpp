@@ -5,6 +5,7 @@
 #include "controls/control_host.h"
 #include "controls/gdi_helpers.h"
 #include "controls/resource_module.h"
+#include "controls/zoom.h"
 
 namespace {
 const char kFieldProperty[] = "StepforgeMEdit";
@@ -37,7 +38,9 @@ void MEdit::Create(int id, ControlHost* parent, COLORREF textColour, COLORREF ba
         style |= ES_CENTER;
     }
     HWND parentWindow = parent ? parent->HostWindow() : nullptr;
-    window_ = CreateWindowExA(0, "EDIT", "", style, x, y, width, height, parentWindow,
+    const RECT shown = Zoom::ToWindow(rect_);
+    window_ = CreateWindowExA(0, "EDIT", "", style, shown.left, shown.top, shown.right - shown.left,
+                              shown.bottom - shown.top, parentWindow,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     if (window_) {
         SetPropA(window_, kFieldProperty, this);
@@ -58,6 +61,8 @@ void MEdit::SetColors(COLORREF textColour, COLORREF backColour) {
 }
 
 void MEdit::SetFont(const std::string& faceName, int tenthsOfPoint) {
+    faceName_ = faceName;
+    tenthsOfPoint_ = tenthsOfPoint;
     HFONT previous = font_;
     font_ = CreatePointFont(tenthsOfPoint, faceName.c_str());
     foreignFont_ = nullptr;
@@ -75,6 +80,13 @@ void MEdit::SetFontObject(HFONT font) {
     if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (font_) DeleteObject(font_);
     font_ = nullptr;
+}
+
+void MEdit::ApplyZoom() {
+    if (!window_) return;
+    const RECT shown = Zoom::ToWindow(rect_);
+    MoveWindow(window_, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, TRUE);
+    if (!fontIsForeign_) SetFont(faceName_, tenthsOfPoint_);
 }
 
 void MEdit::SetBrush(HBRUSH brush) {
@@ -118,7 +130,7 @@ void MEdit::DropSelection() {
 
 LRESULT MEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETCURSOR && cursor_) {
-        SetCursor(cursor_);
+        SetCursor(ZoomedCursor(cursor_));
         return TRUE;
     }
     return Default(message, wParam, lParam);
@@ -141,6 +153,15 @@ LRESULT CALLBACK MEdit::FieldProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
     return field->WindowProc(message, wParam, lParam);
 }
+
+namespace {
+BOOL CALLBACK ApplyZoomToField(HWND child, LPARAM) {
+    if (MEdit* field = MEdit::FromHandle(child)) field->ApplyZoom();
+    return TRUE;
+}
+}  // namespace
+
+void ApplyZoomToFields(HWND host) { EnumChildWindows(host, ApplyZoomToField, 0); }
 
 bool ReflectFieldMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     HWND child = reinterpret_cast<HWND>(lParam);

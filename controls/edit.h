@@ -28,12 +28,16 @@ public:
     void SetFont(const std::string& faceName, int tenthsOfPoint);
     // A font shared among fields; the field never deletes it.
     void SetFontObject(HFONT font);
+    // Places the window over its rectangle at the current zoom and makes its
+    // own font anew for it (a shared font is its owner's to replace).
+    void ApplyZoom();
     // A brush shared among fields; the field never deletes it.
     void SetBrush(HBRUSH brush);
     // Text set here never counts as typed.
     void SetText(const std::string& text);
     std::string GetText() const;
-    // The rectangle given at creation, whatever happened to the window since.
+    // The rectangle given at creation, in layout pixels (the window covers it
+    // enlarged by the zoom), whatever happened to the window since.
     RECT GetRect() const { return rect_; }
 
     // Null for a field without width or height.
@@ -71,6 +75,8 @@ protected:
     bool brushIsForeign_ = false;
     bool fontIsForeign_ = false;
     HFONT foreignFont_ = nullptr;  // the shared font last handed to the field
+    std::string faceName_;          // of the own font, made anew at another zoom
+    int tenthsOfPoint_ = 0;
 
 private:
     static LRESULT CALLBACK FieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,6 +85,9 @@ private:
     std::string windowlessText_;  // the text of a field without a window
     WNDPROC editProc_ = nullptr;
 };
+
+// ApplyZoom for every field among the host window's children.
+void ApplyZoomToFields(HWND host);
 
 // Called first by a host's window procedure: hands WM_CTLCOLOREDIT,
 // WM_CTLCOLORSTATIC and the EN_ notifications of WM_COMMAND to the field they

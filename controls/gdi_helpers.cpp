@@ -1,6 +1,7 @@
 #include "controls/gdi_helpers.h"
 
 #include "controls/paint_cache.h"
+#include "controls/zoom.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -23,10 +24,9 @@ HFONT CreatePointFont(int tenthsOfPoint, const char* faceName) {
     if (tenthsOfPoint == 0) tenthsOfPoint = 90;
     if (!faceName || !*faceName) faceName = "Arial";
     LOGFONTA font = {};
-    HDC screen = GetDC(nullptr);
-    // 720 tenths of a point per inch.
-    font.lfHeight = -std::abs(GetDeviceCaps(screen, LOGPIXELSY) * tenthsOfPoint / 720);
-    ReleaseDC(nullptr, screen);
+    // 720 tenths of a point per inch, at the layout's resolution; enlarged
+    // with everything else, as whole layout pixels.
+    font.lfHeight = -std::abs(kLayoutDpi * tenthsOfPoint / 720) * Zoom::Factor();
     font.lfCharSet = DEFAULT_CHARSET;
     std::strncpy(font.lfFaceName, faceName, LF_FACESIZE - 1);
     return CreateFontIndirectA(&font);

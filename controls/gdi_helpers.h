@@ -31,6 +31,8 @@ bool CreateColourBitmap(int width, int height, ColourBitmap* made);
 // Deselects and deletes both; nothing for one never made.
 void DeleteColourBitmap(ColourBitmap& bitmap);
 
-// A font of the given size in tenths of a point for the screen, as the text
-// fields use; "Arial" for an empty face name and 9 points for a size of 0.
+// A font of the given size in tenths of a point, as the text fields use:
+// for the layout's 96 pixels to the inch, its height times the zoom factor
+// (not the screen's resolution, which the zoom stands for); "Arial" for an
+// empty face name and 9 points for a size of 0.
 HFONT CreatePointFont(int tenthsOfPoint, const char* faceName);

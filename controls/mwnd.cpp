@@ -3,6 +3,7 @@
 #include "controls/control_host.h"
 #include "controls/control_registry.h"
 #include "controls/gdi_helpers.h"
+#include "controls/zoom.h"
 
 MWnd::MWnd() = default;
 
@@ -49,13 +50,15 @@ HWND WindowToInvalidate(HWND window) { return window && IsWindowVisible(window) 
 void MWnd::Show() {
     if (!redrawEnabled_) return;
     visible_ = true;
-    if (HWND window = WindowToInvalidate(ParentWindow())) InvalidateRect(window, &rect_, FALSE);
+    const RECT shown = Zoom::ToWindow(rect_);
+    if (HWND window = WindowToInvalidate(ParentWindow())) InvalidateRect(window, &shown, FALSE);
 }
 
 void MWnd::Hide() {
     if (!redrawEnabled_) return;
     visible_ = false;
-    if (HWND window = WindowToInvalidate(ParentWindow())) InvalidateRect(window, &rect_, TRUE);
+    const RECT shown = Zoom::ToWindow(rect_);
+    if (HWND window = WindowToInvalidate(ParentWindow())) InvalidateRect(window, &shown, TRUE);
 }
 
 void MWnd::SetRedraw(bool enabled) { redrawEnabled_ = enabled; }
@@ -74,6 +77,11 @@ void MWnd::RepaintNow() {
     if (!visible_) return;
     HWND window = ParentWindow();
     if (!window) return;
+    // Enlarged, the host paints it (drawing here would be at 1x).
+    if (Zoom::Factor() != 1) {
+        parent_->RepaintRect(rect_);
+        return;
+    }
     HDC dc = GetDC(window);
     Draw(dc);
     ReleaseDC(window, dc);

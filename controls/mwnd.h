@@ -1,6 +1,6 @@
 // The base of every lightweight control: a plain object with a rectangle in
-// its host window, colours and a caption, that paints itself into the host's
-// device context. Controls are created once and live as long as the program;
+// its host window (in layout pixels, which the zoom enlarges), colours and a
+// caption, that paints itself into the host's device context. Controls are created once and live as long as the program;
 // the control registry keeps a pointer to each of them.
 #pragma once
 
@@ -45,7 +45,8 @@ public:
     void SetBackground(COLORREF colour);
 
     // Draws at once through a DC of the host window, then invalidates the
-    // rectangle too (used while the mouse holds a button).
+    // rectangle too (used while the mouse holds a button); enlarged, the host
+    // repaints it instead.
     void RepaintNow();
     // While visible and redraw is enabled, has the host repaint the control's
     // rectangle, at once where the host can (ControlHost::RepaintRect).

@@ -6,6 +6,9 @@
 // The buffer keeps what was last copied to the window, so an area repainted
 // without being erased starts from what the window showed there, as it would
 // when painted directly.
+//
+// Zoomed, the buffer holds the layout at its own size and the copy enlarges
+// it by whole pixels, without smoothing.
 #pragma once
 
 #include <windows.h>
@@ -19,11 +22,12 @@ public:
     PaintBuffer(const PaintBuffer&) = delete;
     PaintBuffer& operator=(const PaintBuffer&) = delete;
 
-    // A DC of at least width x height, clipped to `update` (the window's
-    // update region in client coordinates); null when no buffer can be made,
-    // and then the caller paints the window's DC directly.
-    HDC Begin(HRGN update, int width, int height);
-    // Copies the update region from the buffer to the window's paint DC.
+    // A DC for the layout of a window of width x height client pixels shown
+    // at `zoom`, clipped to the layout pixels of `update` (the window's update
+    // region in client coordinates); null when no buffer can be made, and
+    // then the caller paints the window's DC directly.
+    HDC Begin(HRGN update, int width, int height, int zoom = 1);
+    // Copies what Begin clipped to from the buffer to the window's paint DC.
     void End(HDC paintDc, HRGN update);
 
 private:
@@ -32,4 +36,6 @@ private:
     ColourBitmap buffer_;
     int width_ = 0;
     int height_ = 0;
+    int zoom_ = 1;
+    HRGN layoutUpdate_ = nullptr;  // Begin's clip, zoomed
 };

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/zoom.h"
+
 namespace {
 HINSTANCE g_module = nullptr;
 
@@ -29,9 +31,56 @@ HINSTANCE ResourceModule() { return g_module ? g_module : GetModuleHandleA(nullp
 
 void SetResourceModule(HINSTANCE module) { g_module = module; }
 
-HCURSOR ResourceCursor(const char* name) {
+namespace {
+std::vector<Loaded<HCURSOR>>& Cursors() {
     static std::vector<Loaded<HCURSOR>> cursors;
-    return Remembered(cursors, name, [](HINSTANCE module, const char* n) { return LoadCursorA(module, n); });
+    return cursors;
+}
+
+struct ZoomedCopy {
+    HCURSOR cursor;
+    int zoom;
+    HCURSOR copy;
+};
+
+// The cursor resource at its own size (LoadCursorA gives the system's cursor
+// size, which a high-DPI screen enlarges already), every pixel repeated.
+HCURSOR MakeZoomedCursor(const Loaded<HCURSOR>& entry, int zoom) {
+    HCURSOR own = static_cast<HCURSOR>(LoadImageA(entry.module, entry.name.c_str(), IMAGE_CURSOR, 0, 0, 0));
+    ICONINFO info = {};
+    if (!own || !GetIconInfo(own, &info)) {
+        if (own) DestroyCursor(own);
+        return nullptr;
+    }
+    ICONINFO large = {FALSE, info.xHotspot * zoom, info.yHotspot * zoom, Zoom::EnlargeBitmap(info.hbmMask, zoom),
+                      info.hbmColor ? Zoom::EnlargeBitmap(info.hbmColor, zoom) : nullptr};
+    HCURSOR made = large.hbmMask && (large.hbmColor || !info.hbmColor) ? CreateIconIndirect(&large) : nullptr;
+    for (HBITMAP bitmap : {info.hbmMask, info.hbmColor, large.hbmMask, large.hbmColor})
+        if (bitmap) DeleteObject(bitmap);
+    DestroyCursor(own);
+    return made;
+}
+}  // namespace
+
+HCURSOR ResourceCursor(const char* name) {
+    return Remembered(Cursors(), name, [](HINSTANCE module, const char* n) { return LoadCursorA(module, n); });
+}
+
+HCURSOR ZoomedCursor(HCURSOR cursor) {
+    const int zoom = Zoom::Factor();
+    if (zoom == 1 || !cursor) return cursor;
+    static std::vector<ZoomedCopy> copies;
+    for (const ZoomedCopy& c : copies) {
+        if (c.cursor == cursor && c.zoom == zoom) return c.copy;
+    }
+    for (const Loaded<HCURSOR>& entry : Cursors()) {
+        if (entry.handle != cursor) continue;
+        HCURSOR copy = MakeZoomedCursor(entry, zoom);
+        if (!copy) return cursor;
+        copies.push_back({cursor, zoom, copy});
+        return copy;
+    }
+    return cursor;  // not one of ours: shown as it is
 }
 
 HBITMAP SharedResourceBitmap(const char* name) {

@@ -11,6 +11,9 @@ void SetResourceModule(HINSTANCE module);
 // handle per name anyway; each name is looked up once and then remembered,
 // since hundreds of controls ask for the same few.
 HCURSOR ResourceCursor(const char* name);
+// What to show for a cursor of ResourceCursor at the current zoom: itself at
+// 1x, else a copy made once with every pixel repeated (the hot spot too).
+HCURSOR ZoomedCursor(HCURSOR cursor);
 
 // The named bitmap of the resource module, loaded once and shared by every
 // picture of that name until the process ends (nobody draws into them); null

@@ -68,3 +68,12 @@ bool LoadSampleAccuratePreference() { return RegReadString(kPreferencesKey, kSam
 void SaveSampleAccuratePreference(bool on) {
     RegWriteString(kPreferencesKey, kSampleAccurateValue, on ? "on" : "off");
 }
+
+int LoadZoomPreference() {
+    const std::string text = RegReadString(kPreferencesKey, kZoomValue);
+    return text == "1" || text == "2" || text == "3" ? text[0] - '0' : 0;
+}
+
+void SaveZoomPreference(int choice) {
+    RegWriteString(kPreferencesKey, kZoomValue, choice >= 1 && choice <= 3 ? std::to_string(choice) : "auto");
+}

@@ -1,7 +1,8 @@
 // The registry duties: the setup file association, written at every start so
-// it names the executable that ran last, and the one preference, the
-// high-resolution clock switch. Failures are silent: the association is then
-// absent and the switch falls back to on.
+// it names the executable that ran last, and the preferences: the
+// high-resolution clock switch and the zoom. Failures are silent: the
+// association is then absent, the switch falls back to on and the zoom to
+// Automatic.
 #pragma once
 
 #include <string>
@@ -24,6 +25,12 @@ void SaveHighResTimerPreference(bool on);
 bool LoadSampleAccuratePreference();
 void SaveSampleAccuratePreference(bool on);
 
+// The Zoom choice as stored: "1", "2" or "3" give that factor; "auto", and
+// anything else or nothing, give 0, Automatic.
+int LoadZoomPreference();
+void SaveZoomPreference(int choice);
+
 constexpr char kPreferencesKey[] = "Stepforge\\data\\8";
 constexpr char kHighResTimerValue[] = "highResTimer";
 constexpr char kSampleAccurateValue[] = "sampleAccurate";
+constexpr char kZoomValue[] = "zoom";

@@ -1,9 +1,12 @@
 #include "panels/chain_popup.h"
 
+#include "ui/window_dpi.h"
 #include "ui/window_helpers.h"
 #include "controls/control_events.h"
 #include "controls/control_registry.h"
 #include "controls/edit.h"
+#include "controls/resource_module.h"
+#include "controls/zoom.h"
 #include "editing/control_ids.h"
 #include "resources/resource.h"
 
@@ -25,9 +28,11 @@ bool ChainPopup::Create(HWND owner, Setup& setup) {
 BOOL ChainPopup::OnInitDialog() {
     Dialog::OnInitDialog();
     x_ = y_ = measureIndex_ = 0;
-    ResizeToClient(Handle(), RECT{x_, y_, x_ + kWidth, y_ + kHeight});
-    MoveWindow(Handle(), x_, y_, kWidth, kHeight, TRUE);
-    defaultCursor_ = LoadCursorA(GetModuleHandleA(nullptr), "NOCUR");
+    KeepDialogLayoutOnDpiChange(Handle());
+    const int width = Zoom::ToWindow(kWidth), height = Zoom::ToWindow(kHeight);
+    ResizeToClient(Handle(), RECT{x_, y_, x_ + width, y_ + height});
+    MoveWindow(Handle(), x_, y_, width, height, TRUE);
+    defaultCursor_ = ResourceCursor("NOCUR");
     backgroundLabel_.Create(0, "LOOPBKGBMP", 0, 0, this, "LOOPBKGBMP");
     nextDial_.Create(ID_CHAIN_NEXT_FIRST, 1, 1, "UPARROW", 21, 0, "DNARROW", 21, 9, this, 0, 3, 21, 15, 1, 0, 8, 1, 0, 0,
                      0, 0, 0, false);
@@ -39,6 +44,13 @@ BOOL ChainPopup::OnInitDialog() {
     repeatDial_.SetLiveTyping(true);
     SetFocus(nullptr);
     return FALSE;
+}
+
+void ChainPopup::ApplyZoom() {
+    SetWindowPos(Handle(), nullptr, 0, 0, Zoom::ToWindow(kWidth), Zoom::ToWindow(kHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyZoomToFields(Handle());
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void ChainPopup::SetColors(const ColorScheme& scheme) {
@@ -67,7 +79,7 @@ void ChainPopup::HidePopup() { ShowWindow(Handle(), SW_HIDE); }
 bool ChainPopup::IsShown() const { return Handle() && IsWindowVisible(Handle()); }
 
 void ChainPopup::OnControlEvent(int event, int x, int y, int id) {
-    if (!ControlRegistry::UpdateControlCursor(event, x, y, this)) SetCursor(defaultCursor_);
+    if (!ControlRegistry::UpdateControlCursor(event, x, y, this)) SetCursor(ZoomedCursor(defaultCursor_));
     if (id == 0) id = ControlRegistry::DispatchMouseEvent(event, x, y, this);
     // A press only presses the arrow; the action comes with the release.
     if (event != CE_LBUTTONUP && event != CE_FIELD_COMMIT && event != CE_MOUSEMOVE) return;
@@ -85,25 +97,42 @@ void ChainPopup::OnControlEvent(int event, int x, int y, int id) {
     }
 }
 
+void ChainPopup::OnPaint() {
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(Handle(), update, FALSE);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    RECT client;
+    GetClientRect(Handle(), &client);
+    // The layout at its own size, enlarged as it is copied; the background
+    // goes into the buffer first, as the dialog's erase would paint it.
+    if (HDC target = paintBuffer_.Begin(update, client.right, client.bottom, Zoom::Factor())) {
+        RECT box;
+        GetClipBox(target, &box);
+        FillRect(target, &box, backgroundBrush_);
+        ControlRegistry::PaintControls(target, this);
+        paintBuffer_.End(dc, update);
+    } else if (Zoom::Factor() == 1) {
+        ControlRegistry::PaintControls(dc, this);
+    }
+    EndPaint(Handle(), &paint);
+    DeleteObject(update);
+}
+
 LRESULT ChainPopup::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ReflectFieldMessage(message, wParam, lParam, &result)) return result;
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(Handle(), &paint);
-        ControlRegistry::PaintControls(dc, this);
-        EndPaint(Handle(), &paint);
+    case WM_PAINT:
+        OnPaint();
         return 0;
-    }
     case WM_CTLCOLORDLG:
         SetBkColor(reinterpret_cast<HDC>(wParam), colours_.highlight2);
         SetTextColor(reinterpret_cast<HDC>(wParam), colours_.btnFace);
         return reinterpret_cast<LRESULT>(backgroundBrush_);
     case WM_LBUTTONDOWN:
         SetFocus(nullptr);
-        OnControlEvent(CE_LBUTTONDOWN, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), 0);
-        return Default(message, wParam, lParam);
+        [[fallthrough]];
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE: {

@@ -10,6 +10,7 @@
 #include "controls/color_scheme.h"
 #include "controls/control_host.h"
 #include "controls/dial.h"
+#include "controls/paint_buffer.h"
 #include "model/setup.h"
 
 class ChainPopup : public Dialog, public ControlHost {
@@ -20,6 +21,8 @@ public:
     // The window, from template 167, owned by the main window; hidden.
     bool Create(HWND owner, Setup& setup);
     void SetColors(const ColorScheme& scheme);
+    // Its size and fields at the current zoom.
+    void ApplyZoom();
     // Moves to (x, y) (screen) and shows the chain of `measure`.
     void ShowFor(int x, int y, int measure);
     void HidePopup();
@@ -38,6 +41,8 @@ protected:
     void OnCancel() override {}
 
 private:
+    void OnPaint();
+
     HBRUSH backgroundBrush_ = nullptr;
     MBmpLabel backgroundLabel_;
     ColorScheme colours_;
@@ -47,4 +52,5 @@ private:
     MDial repeatDial_;
     HCURSOR defaultCursor_ = nullptr;
     Setup* setup_ = nullptr;
+    PaintBuffer paintBuffer_;
 };

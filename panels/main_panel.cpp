@@ -6,6 +6,7 @@
 #include "controls/paint_cache.h"
 #include "controls/system_colors.h"
 #include "controls/text_format.h"
+#include "controls/zoom.h"
 #include "editing/control_ids.h"
 
 namespace {
@@ -95,10 +96,26 @@ void MainPanel::ApplyColorScheme(Colorref rgb) {
     readout_.SetColors(c.btnShadow, c.btnFace);
 }
 
+void MainPanel::ApplyZoom() {
+    // The fields' shared font is made anew for the new size.
+    HFONT oldFont = font_;
+    font_ = CreatePointFont(70, "Arial");
+    for (auto& column : columns_) column->SetSharedFieldResources(font_, columnBrush_);
+    if (oldFont) DeleteObject(oldFont);
+    ApplyZoomToFields(OwnerWindow());
+    menuBar_.ApplyZoom();
+    chainPopup_.ApplyZoom();
+}
+
+SIZE MainPanel::ClientSizeFor(int columns) {
+    return {Zoom::ToWindow(kColumnWidth * columns + kWidthBeyondColumns), Zoom::ToWindow(kClientHeight)};
+}
+
 void MainPanel::LayoutColumns() {
     RECT client;
     GetClientRect(OwnerWindow(), &client);
-    const int n = (client.right - kFirstColumnX) / kColumnWidth;
+    // A column more for every 38 layout pixels, whatever the zoom.
+    const int n = (Zoom::ToLayout(client.right) - kFirstColumnX) / kColumnWidth;
     if (n < 1 || n > kColumnCount) return;  // minimised, or narrower than one column
     for (int k = 1; k <= kColumnCount; ++k) {
         StepColumn& column = Column(k);
@@ -114,8 +131,8 @@ void MainPanel::LayoutColumns() {
 void MainPanel::SetColumnCount(int n) {
     RECT window;
     GetWindowRect(OwnerWindow(), &window);
-    ResizeToClient(OwnerWindow(), RECT{window.left, window.top, window.left + kColumnWidth * n + kWidthBeyondColumns,
-                                       window.top + kClientHeight});
+    const SIZE client = ClientSizeFor(n);
+    ResizeToClient(OwnerWindow(), RECT{window.left, window.top, window.left + client.cx, window.top + client.cy});
     LayoutColumns();
 }
 
@@ -123,9 +140,9 @@ void MainPanel::SetReadout(const std::string& text) { readout_.SetText(text); }
 
 void MainPanel::OpenChainPopup(int measureIndex) {
     RECT button = strip_.GetButtonRect(measureIndex);
-    POINT corner = {button.right, button.top};
+    POINT corner = {Zoom::ToWindow(button.right), Zoom::ToWindow(button.top - 1)};
     ClientToScreen(OwnerWindow(), &corner);
-    chainPopup_.ShowFor(corner.x, corner.y - 1, measureIndex);
+    chainPopup_.ShowFor(corner.x, corner.y, measureIndex);
 }
 
 void MainPanel::SetStepControl(int column, int kind, int value) { Column(column + 1).ShowValue(kind, value); }

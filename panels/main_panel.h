@@ -33,6 +33,11 @@ public:
     MainPanel& operator=(const MainPanel&) = delete;
 
     void ApplyColorScheme(Colorref rgb);
+    // The text fields, their fonts, the menu bar and the chain popup at the
+    // current zoom (the owner sizes itself).
+    void ApplyZoom();
+    // The owner's client size for n columns at the current zoom.
+    static SIZE ClientSizeFor(int columns);
     // Shows the columns that fit the owner's client width; sets stepsPerMeasure.
     void LayoutColumns();
     // Sizes the owner for n columns, then lays them out.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/zoom.h"
 #include "editing/control_ids.h"
 
 MenuBar::~MenuBar() {
@@ -28,16 +29,21 @@ bool MenuBar::Create(const std::string& name, int x, int y, ControlHost* mainWin
     optionsButton_.SetCursorResource("MCUR");
 
     // The window lies over the three buttons; it paints nothing itself.
-    RECT area = fileButton_.Rect();
+    area_ = fileButton_.Rect();
     for (const MBmpButton* button : {&editButton_, &optionsButton_}) {
         const RECT r = button->Rect();
-        area.left = std::min(area.left, r.left);
-        area.top = std::min(area.top, r.top);
-        area.right = std::max(area.right, r.right);
-        area.bottom = std::max(area.bottom, r.bottom);
+        area_.left = std::min(area_.left, r.left);
+        area_.top = std::min(area_.top, r.top);
+        area_.right = std::max(area_.right, r.right);
+        area_.bottom = std::max(area_.bottom, r.bottom);
     }
-    MoveWindow(window_, area.left, area.top, area.right - area.left, area.bottom - area.top, FALSE);
+    ApplyZoom();
     return true;
+}
+
+void MenuBar::ApplyZoom() {
+    const RECT shown = Zoom::ToWindow(area_);
+    MoveWindow(window_, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, FALSE);
 }
 
 void MenuBar::ApplyColorScheme(Colorref rgb) {
@@ -57,7 +63,7 @@ void MenuBar::OpenMenu(int menuId, int buttonId) {
                                    : buttonId == ID_OPTIONS_MENU ? &optionsButton_
                                                                  : &fileButton_;
         const RECT r = button->Rect();
-        POINT corner = {r.left, r.bottom};
+        POINT corner = {Zoom::ToWindow(r.left), Zoom::ToWindow(r.bottom)};
         ClientToScreen(GetParent(window_), &corner);
         TrackPopupMenu(popup, TPM_RIGHTBUTTON, corner.x, corner.y, 0, window_, nullptr);
     }

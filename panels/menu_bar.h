@@ -23,6 +23,8 @@ public:
     // (x, y), (x + 18, y), (x + 36, y); the window then covers the buttons.
     bool Create(const std::string& name, int x, int y, ControlHost* mainWindow);
     void ApplyColorScheme(Colorref rgb);
+    // Covers the buttons again at the current zoom.
+    void ApplyZoom();
     void BindSetup(Setup& setup) { setup_ = &setup; }
 
     // Opens popup menu `menuId` below the button with `buttonId`.
@@ -51,6 +53,7 @@ private:
     MBmpButton editButton_;
     MBmpButton optionsButton_;
     int x_ = 0, y_ = 0;
+    RECT area_ = {0, 0, 0, 0};  // the three buttons, in layout pixels
     Setup* setup_ = nullptr;
     HWND window_ = nullptr;
     WNDPROC staticProc_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include "controls/gdi_helpers.h"
 #include "controls/paint_cache.h"
+#include "controls/zoom_factor.h"
 
 StepLamp::~StepLamp() {
     if (font_) DeleteObject(font_);
@@ -11,8 +12,9 @@ StepLamp::~StepLamp() {
 
 void StepLamp::Draw(HDC dc) {
     if (!visible_ || !RectVisible(dc, &rect_)) return;
-    // A point font as CreatePointFont makes it: tenths of a point at the DC's resolution.
-    POINT size = {0, MulDiv(GetDeviceCaps(dc, LOGPIXELSY), pointSize_, 720)};
+    // A point font as CreatePointFont makes it: tenths of a point at the
+    // layout's resolution (drawn at 1x and enlarged with the rest).
+    POINT size = {0, MulDiv(kLayoutDpi, pointSize_, 720)};
     POINT origin = {0, 0};
     DPtoLP(dc, &size, 1);
     DPtoLP(dc, &origin, 1);

@@ -50,3 +50,9 @@
 #define IDM_OWN_RATE 23110
 // Options > Sample-Accurate Timing: the streaming output instead of DirectSound's buffers.
 #define IDM_SAMPLE_ACCURATE 23120
+
+// The Options menu's Zoom submenu: Automatic, then 1x to 3x, in this order.
+#define IDM_ZOOM_AUTO 23201
+#define IDM_ZOOM_1X 23202
+#define IDM_ZOOM_2X 23203
+#define IDM_ZOOM_3X 23204

@@ -1,10 +1,9 @@
 #include "ui/window_helpers.h"
 
+#include "ui/window_dpi.h"
+
 void ResizeToClient(HWND window, const RECT& clientRect) {
-    RECT rect = clientRect;
-    const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
-    AdjustWindowRectEx(&rect, style, GetMenu(window) != nullptr, exStyle);
+    const RECT rect = WindowRectForClient(window, clientRect);
     MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "tests/app/window_fixture.h"
 
+#include "files/preferences.h"
 #include "files/question_box.h"
 #include "resources/resource.h"
 
@@ -255,6 +256,90 @@ TEST_F(MainWindowTest, TheLampIsPaintedAtOnceAndARepaintErasesBetweenTheControls
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     EXPECT_EQ(pixel(84, 142), scheme.btnFace) << "the window's own background between measure buttons 1 and 2";
     EXPECT_EQ(pixel(lampX, lampY), scheme.highlight2);
+}
+
+TEST_F(MainWindowTest, ZoomEnlargesTheWindowByWholePixelsAndEveryControlWorksAsAt1x) {
+    SetWindowPos(hwnd(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // on the screen, for its pixels
+    panel().SetColumnCount(10);
+    setup().modified = 0;
+    window->Commands().OnCommand(IDM_ZOOM_2X);
+    Pump();
+    EXPECT_EQ(ClientSize().cx, 2 * (38 * 10 + 99));
+    EXPECT_EQ(ClientSize().cy, 2 * 166);
+    EXPECT_EQ(setup().stepsPerMeasure, 10);
+    EXPECT_EQ(setup().modified, 0) << "a change of zoom is no edit";
+    EXPECT_EQ(RegReadString(kPreferencesKey, kZoomValue), "2");
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_OPTIONS_MENU));
+    window->Commands().PrepareMenu(IDR_OPTIONS_MENU, GetSubMenu(menu, 0));
+    EXPECT_TRUE(GetMenuState(menu, IDM_ZOOM_2X, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, IDM_ZOOM_AUTO, MF_BYCOMMAND) & MF_CHECKED);
+    DestroyMenu(menu);
+
+    // A field covers its rectangle twice as large, in a font twice as high.
+    HWND field = panel().Column(3).PitchDial().Field().Handle();
+    RECT placed, layout = panel().Column(3).PitchDial().Field().GetRect();
+    GetWindowRect(field, &placed);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 2 * layout.left);
+    EXPECT_EQ(placed.bottom, 2 * layout.bottom);
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -18);
+
+    // The lamp, painted at once, covers two by two window pixels for each of its own.
+    const int lampX = ColumnX(3) + 13, lampY = 5;
+    panel().Column(3).SetLamp(true);
+    HDC dc = GetDC(hwnd());
+    for (int d : {0, 1}) EXPECT_EQ(GetPixel(dc, 2 * lampX + d, 2 * lampY + d), panel().Scheme().background) << d;
+    ReleaseDC(hwnd(), dc);
+    panel().Column(3).SetLamp(false);
+
+    // Clicks anywhere on the enlarged pixels of a control work it.
+    const int on = setup().measures[0].steps[2].on;
+    Click(2 * (ColumnX(3) + 20) + 1, 2 * (2 + 38) + 1);
+    EXPECT_NE(setup().measures[0].steps[2].on, on);
+    SendMessageA(hwnd(), WM_RBUTTONDOWN, 0, MAKELPARAM(2 * 84, 2 * 113));
+    Pump();
+    ChainPopup& popup = panel().Popup();
+    ASSERT_TRUE(popup.IsShown());
+    RECT shown;
+    GetClientRect(popup.Handle(), &shown);
+    EXPECT_EQ(shown.right, 2 * 127);
+    EXPECT_EQ(shown.bottom, 2 * 22);
+    const int repeat = setup().measures[2].repeatCount;
+    Click(2 * (96 + 3), 2 * (1 + 4), popup.Handle());
+    EXPECT_EQ(setup().measures[2].repeatCount, repeat + 1);
+    Key('Q');
+
+    // The limits, and the cursors with every pixel repeated.
+    MINMAXINFO limits = {};
+    SendMessageA(hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    RECT frame = {0, 0, 2 * 133, 2 * 166};
+    AdjustWindowRectEx(&frame, GetWindowLongA(hwnd(), GWL_STYLE), FALSE, GetWindowLongA(hwnd(), GWL_EXSTYLE));
+    EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, frame.bottom - frame.top);
+    SendMessageA(hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd()), MAKELPARAM(HTLEFT, WM_MOUSEMOVE));
+    ICONINFO cursor = {};
+    ASSERT_TRUE(GetIconInfo(GetCursor(), &cursor));
+    BITMAP mask = {};
+    GetObjectA(cursor.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, 64) << "SIZECUR, 32 x 32";
+    EXPECT_EQ(std::make_pair(cursor.xHotspot, cursor.yHotspot), std::make_pair(DWORD{32}, DWORD{30}));
+    for (HBITMAP b : {cursor.hbmMask, cursor.hbmColor}) if (b) DeleteObject(b);
+
+    // Automatic follows the screen the window is moved to, keeping the steps.
+    window->ChooseZoom(0);
+    EXPECT_EQ(ClientSize().cx, 38 * 10 + 99) << "this screen is 96 DPI";
+    RECT suggested = {50, 60, 900, 500};
+    SendMessageA(hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(ClientSize().cx, 2 * (38 * 10 + 99));
+    EXPECT_EQ(setup().stepsPerMeasure, 10);
+    GetWindowRect(hwnd(), &placed);
+    EXPECT_EQ(std::make_pair(placed.left, placed.top), std::make_pair(50L, 60L));
+    SendMessageA(hwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(ClientSize().cx, 38 * 10 + 99);
+    EXPECT_EQ(setup().stepsPerMeasure, 10);
+    EXPECT_EQ(RegReadString(kPreferencesKey, kZoomValue), "auto");
 }
 
 // What the windows of this thread are sent, in order.

@@ -90,8 +90,8 @@ class ManifestTest(unittest.TestCase):
         level = root.find(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/"
                           f"{ASM_V3}requestedExecutionLevel")
         self.assertEqual(level.get("level"), "asInvoker")
-        dpi = [e.text for e in root.iter() if e.tag.endswith("}dpiAware")]
-        self.assertEqual(dpi, ["false"])
+        dpi = {e.tag.split("}")[1]: e.text for e in root.iter() if e.tag.endswith(("}dpiAware", "}dpiAwareness"))}
+        self.assertEqual(dpi, {"dpiAware": "true", "dpiAwareness": "PerMonitorV2, System"})
 
     def test_the_installer_runs_without_administrator_rights(self):
         manifest, found = manifest_of(INSTALLER)

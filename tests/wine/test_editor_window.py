@@ -15,6 +15,9 @@ from setup_writer import setup_file_bytes  # noqa: E402
 
 EXE = os.environ["STEPFORGE_EXE"]
 PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
+# A prefix of its own whose display is set to 192 DPI (Wine reads LogPixels
+# from HKCU\Control Panel\Desktop first).
+HIDPI_PREFIX = os.path.join(os.path.dirname(os.path.abspath(PREFIX or harness.default_prefix())), "wineprefix-192dpi")
 
 
 def close_colours(a, b, tolerance=24):
@@ -149,6 +152,80 @@ class EditorWindowOnAFileTest(unittest.TestCase):
         self.session.key(self.window, "alt+F4")
         self.assertEqual(self.session.wait_exit(self.process), 0, "saved: closes without a question")
 
+
+class ZoomedWindowTest(unittest.TestCase):
+    """The same Setup at 96 DPI and at 192 DPI (Automatic zoom): the second
+    window is the first with every pixel doubled, and the same clicks at
+    doubled positions make the same edits."""
+    STEPS = 12  # 2 x 555 pixels fit the display
+    # Where text is drawn by the fields themselves: pitch and sound of each
+    # column and the tempo, in 1x pixels.
+    FIELDS = [(column_x(k) + 8, y, 21, 15) for k in range(1, STEPS + 1) for y in (67, 100)] + [(25, 149, 53, 13)]
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="stepforge-zoom-")
+        with harness.WineSession(HIDPI_PREFIX, need_display=False) as session:
+            subprocess.run([session.loader, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                            "/t", "REG_DWORD", "/d", "192", "/f"], env=session.env, capture_output=True, check=True)
+
+    def run_at(self, prefix, zoom):
+        """Opens the Setup, takes a screenshot, works five controls at their
+        1x positions times `zoom`, saves and returns (size, screen, saved bytes)."""
+        path = os.path.join(self.folder, str(zoom), "zoom.^&^")
+        os.makedirs(os.path.dirname(path))
+        with open(path, "wb") as out:
+            out.write(setup_file_bytes(harness.windows_path(self.folder), {}, steps_per_measure=self.STEPS,
+                                       left=40, top=40))
+        with harness.WineSession(prefix, audio=True) as session:
+            process = session.start(EXE, harness.windows_path(path))
+            window = harness.wait_until(
+                lambda: next((w for w in session.find_windows(harness.CAPTION_REGEX)
+                              if "zoom.^&^" in session.window_name(w)), None), 60, what="the window on the file")
+            time.sleep(1.0)
+            x, y, width, height = session.geometry(window)
+            screen = Screen(session, window, self.folder, f"at{zoom}")
+            z = lambda *values: [v * zoom for v in values]  # noqa: E731
+            session.drag(window, *z(5, 100, 5, 40))  # the master volume bar
+            time.sleep(0.3)
+            session.click(window, *z(column_x(2) + 4, 2 + 63 + 4))  # step 2's pitch up arrow
+            session.click(window, *z(84, 104 + 9))  # measure 3's button
+            time.sleep(0.3)
+            session.click(window, *z(column_x(4) + 20, 2 + 38))  # its step 4 on
+            session.xdotool("mousemove", "--window", window, *z(84, 124 + 9), "click", 3)  # measure 2's chain
+            time.sleep(0.5)
+            # The popup's repeat up arrow, the popup placed at the button's top right corner.
+            session.xdotool("mousemove", x + zoom * (89 + 96 + 3), y + zoom * (124 - 1 + 1 + 4), "click", 1)
+            time.sleep(0.3)
+            before = os.stat(path).st_mtime_ns
+            session.click(window, *z(30, 45))  # the name plate: hides the popup, takes the keys
+            session.key(window, "ctrl+s")
+            harness.wait_until(lambda: os.stat(path).st_mtime_ns != before, 20, what="the save")
+            time.sleep(0.3)
+            with open(path, "rb") as saved:
+                data = saved.read()
+            session.key(window, "alt+F4")
+            session.wait_exit(process)
+        return (width, height), screen, data
+
+    def test_at_192_dpi_every_pixel_is_doubled_and_clicks_at_doubled_positions_work_alike(self):
+        size1, screen1, saved1 = self.run_at(PREFIX, 1)
+        size2, screen2, saved2 = self.run_at(HIDPI_PREFIX, 2)
+        self.assertEqual(size1, (38 * self.STEPS + 99, 166))
+        self.assertEqual(size2, (2 * size1[0], 2 * size1[1]))
+
+        def in_field(x, y):
+            return any(fx <= x < fx + fw and fy <= y < fy + fh for fx, fy, fw, fh in self.FIELDS)
+        differing = [(x, y) for y in range(size2[1]) for x in range(size2[0])
+                     if not in_field(x // 2, y // 2) and screen2.pixel(x, y) != screen1.pixel(x // 2, y // 2)]
+        self.assertEqual(differing[:10], [], f"{len(differing)} pixels differ from the 1x picture doubled")
+
+        # The edits read back alike: the bar, the arrow, the measure button and
+        # the step, the chain popup. Only the window's place may differ.
+        self.assertEqual(struct.unpack_from("<h", saved1, 1614)[0], 97 * 100 // 135, "master volume dragged to y 40")
+        self.assertEqual(struct.unpack_from("<h", saved1, 30 + 4 + 12)[0], 1, "step 2's pitch up")
+        self.assertEqual(struct.unpack_from("<h", saved1, 30 + 2 * 196 + 4 + 3 * 12 + 10)[0], 1, "measure 3 step 4 on")
+        self.assertEqual(struct.unpack_from("<h", saved1, 30 + 196 + 2)[0], 2, "measure 2 plays twice")
+        self.assertEqual(saved2[:1598] + saved2[1606:], saved1[:1598] + saved1[1606:])
 
 if __name__ == "__main__":
     unittest.main()

@@ -148,9 +148,11 @@ def wait_until(predicate, timeout, interval=0.1, what="condition"):
 
 
 class WineSession:
-    def __init__(self, prefix=None, display=None, audio=False, need_display=True, arch=None):
+    def __init__(self, prefix=None, display=None, audio=False, need_display=True, arch=None,
+                 screen="1280x800x24"):
         self.prefix = os.path.abspath(prefix or default_prefix())
         self.display = display
+        self.screen = screen  # of the Xvfb display started when none is given
         self.audio = audio
         self.need_display = need_display
         self.arch = arch or default_arch()
@@ -189,7 +191,7 @@ class WineSession:
             return
         read_end, write_end = os.pipe()
         self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
         os.close(write_end)
