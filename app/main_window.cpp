@@ -92,8 +92,8 @@ BOOL MainWindow::OnInitDialog() {
     controller_.AttachEditor(*panel_, setup_, this, sequencer_, sound_);
     sequencer_.Prepare(setup_, *panel_, transportHost_, sound_, std::make_unique<PlaybackClock>());
     soundEngine_.Init(setup_, Handle());
-    SequencerClock* clock = sequencer_.Clock();
-    streamingEngine_.Init(setup_, [clock] { return clock->NowMsExact(); }, Handle());
+    // Through the sequencer: its clock is the one due times are read on.
+    streamingEngine_.Init(setup_, [this] { return sequencer_.Clock()->NowMsExact(); }, Handle());
     // Chosen before any sound list loads, so the list loads once, into the output that plays it.
     if (LoadSampleAccuratePreference()) UseSampleAccurate(true);
     panel_->Menus().BindSetup(setup_);

@@ -248,8 +248,8 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     EXPECT_EQ(setup().soundDir, folder);
     const std::string caption = setup().caption;
     EXPECT_EQ(caption.substr(caption.size() - 8 - setup().soundDirTitle.size()), " using: " + setup().soundDirTitle);
-    EXPECT_NE(setup().StepAddress(0, 2).voice.Load(), nullptr);
-    EXPECT_EQ(setup().StepAddress(0, 3).voice.Load(), nullptr) << "sound 3 is beyond the list";
+    EXPECT_TRUE(StepSounds(0, 2));
+    EXPECT_FALSE(StepSounds(0, 3)) << "sound 3 is beyond the list";
 
     EXPECT_EQ(MenuCommands::SoundMenuText(0, "hat.wav"), "01: hat.wav");
     EXPECT_EQ(MenuCommands::SoundMenuText(9, "x.wav"), "10: x.wav");
@@ -257,7 +257,7 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     commands().OnCommand(IDM_SOUND_FIRST + 2);
     EXPECT_EQ(setup().StepAddress(0, 5).sound, 2);
     EXPECT_EQ(panel().Column(6).ReadValue(30), 2);
-    EXPECT_NE(setup().StepAddress(0, 5).voice.Load(), nullptr);
+    EXPECT_TRUE(StepSounds(0, 5));
     commands().OnCommand(IDM_SOUND_FIRST + 3);  // beyond the list: no such entry
     EXPECT_EQ(setup().StepAddress(0, 5).sound, 2);
 
@@ -270,7 +270,7 @@ TEST_F(CommandsTest, ImportedSoundsAreListedInNameOrderAndTheSoundMenuAssignsThe
     DeleteFileA(("C:\\" + name).c_str());
     EXPECT_EQ(setup().soundDir, "C:\\");
     EXPECT_NE(std::find(setup().soundNames.begin(), setup().soundNames.end(), name), setup().soundNames.end());
-    EXPECT_NE(setup().StepAddress(0, 0).voice.Load(), nullptr) << "loaded from the root";
+    EXPECT_TRUE(StepSounds(0, 0)) << "loaded from the root";
 
     // A long list: a step's sound field shows and steps through every index
     // of it, past 128.

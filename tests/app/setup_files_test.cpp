@@ -216,7 +216,7 @@ TEST_F(SetupFilesTest, ASoundFolderMovedBesideTheSetupFileIsFoundWithoutAQuestio
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(setup().soundDir, folder + "\\kit");
     EXPECT_TRUE(notes.empty()) << notes.front();
-    EXPECT_NE(setup().StepAddress(0, 1).voice.Load(), nullptr);
+    EXPECT_TRUE(StepSounds(0, 1));
 }
 
 TEST_F(SetupFilesTest, AFolderGoneAsksAndCancelKeepsThePreviousSounds) {
@@ -229,7 +229,7 @@ TEST_F(SetupFilesTest, AFolderGoneAsksAndCancelKeepsThePreviousSounds) {
     window->OpenSetupDialog();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(setup().soundNames.size(), 4u);
-    EXPECT_NE(setup().StepAddress(0, 1).voice.Load(), nullptr);
+    EXPECT_TRUE(StepSounds(0, 1));
 }
 
 TEST_F(SetupFilesTest, FailuresSayWhyAndChangeNothing) {

@@ -5,7 +5,7 @@
 // per process, so those are not reported). For the soak benchmark
 // (tools/bench/soak.py); not a test.
 //
-//   soak_probe SETUP-FILE MINUTES
+//   soak_probe SETUP-FILE MINUTES [stream|directsound]
 //
 // The window opens SETUP-FILE (a full path) from its command line, as it does
 // when a person opens the file with the program. The tempo is the file's.
@@ -13,6 +13,7 @@
 //   SOUNDS listed loaded | CLOCK tsc|qpc | START ms | NOTE text
 //   SAMPLE minute commitKB workingSetKB handles steps median p99 max mean clockMs realMs soundMs
 //   TOTAL steps median p99 max drift
+//   STREAM lateCommands droppedCommands underruns (playing through the stream)
 // where the errors (milliseconds, the sequencer's own clock) are each step's
 // start minus its place on the grid start + k * 15000 / tempo, and
 // drift is the mean error of the last minute minus that of the first;
@@ -51,7 +52,7 @@ namespace {
 // path allocates nothing.
 class TimedSteps : public TransportHost, public SoundOutput {
 public:
-    TimedSteps(HWND window, SoundEngine& engine, size_t capacity)
+    TimedSteps(HWND window, SoundPlayer& engine, size_t capacity)
         : host_(window), engine_(engine), starts_(capacity), work_(capacity) {}
     void SetClock(SequencerClock* clock) { clock_ = clock; }
 
@@ -94,7 +95,7 @@ private:
     }
 
     WindowTransportHost host_;
-    SoundEngine& engine_;
+    SoundPlayer& engine_;
     SequencerClock* clock_ = nullptr;
     int64_t stepBegan_ = -1;
     std::vector<int64_t> starts_;
@@ -122,8 +123,8 @@ double Mean(const std::vector<double>& values) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: soak_probe SETUP-FILE MINUTES\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: soak_probe SETUP-FILE MINUTES [stream|directsound]\n");
         return 2;
     }
     const int minutes = std::atoi(argv[2]);
@@ -135,19 +136,24 @@ int main(int argc, char** argv) {
     HWND hwnd = window->Handle();
     ShowWindow(hwnd, SW_SHOWNORMAL);
     Setup& setup = window->GetSetup();
+    const bool stream = argc == 4 ? std::string(argv[3]) == "stream" : window->SampleAccurate();
+    // The stream reads the sequencer's clock, which is replaced below: it stops meanwhile.
+    window->UseSampleAccurate(false);
     int loaded = 0;
-    for (int i = 0; i < window->Engine().SoundCount(); ++i) loaded += window->Engine().HasMaster(i) ? 1 : 0;
-    std::printf("SOUNDS %d %d\n", window->Engine().SoundCount(), loaded);
+    for (int i = 0; i < window->Sound().SoundCount(); ++i) loaded += window->Sound().HasMaster(i) ? 1 : 0;
+    std::printf("SOUNDS %d %d\n", window->Sound().SoundCount(), loaded);
     if (loaded == 0) return 4;
 
     // The sequencer as the window prepares it, with its steps timed.
     const double stepMs = StepIntervalMs(setup.tempo);
-    TimedSteps output(hwnd, window->Engine(), static_cast<size_t>(minutes * 60000.0 / stepMs * 1.01) + 1000);
+    TimedSteps output(hwnd, window->Sound(), static_cast<size_t>(minutes * 60000.0 / stepMs * 1.01) + 1000);
     Sequencer& sequencer = window->GetSequencer();
     sequencer.Prepare(setup, *window->Panel(), output, output, std::make_unique<PlaybackClock>());
     sequencer.SetClockSource(setup.highResTimer != 0);
     output.SetClock(sequencer.Clock());
     auto* clock = static_cast<PlaybackClock*>(sequencer.Clock());
+    window->UseSampleAccurate(stream);
+    std::printf("OUTPUT %s\n", window->SampleAccurate() ? "stream" : "directsound");
     std::printf("CLOCK %s\n", setup.highResTimer != 0 && clock->TscAvailable() ? "tsc" : "qpc");
 
     sequencer.StartPlayback();
@@ -218,6 +224,11 @@ int main(int argc, char** argv) {
     std::sort(all.begin(), all.end());
     std::printf("TOTAL %u %.2f %.2f %.2f %.3f\n", static_cast<unsigned>(all.size()), Percentile(all, 0.5),
                 Percentile(all, 0.99), Percentile(all, 1.0), lastMean - firstMean);
+    if (window->SampleAccurate()) {
+        const StreamingEngine& stream = window->Streaming();
+        std::printf("STREAM %llu %llu %u\n", static_cast<unsigned long long>(stream.LateCommands()),
+                    static_cast<unsigned long long>(stream.DroppedCommands()), stream.Underruns());
+    }
     std::fflush(stdout);
     delete window;
     return 0;

@@ -50,6 +50,11 @@ protected:
         setup().modified = 0;
     }
 
+    // Whether the step has a loaded sound to play, through whichever output plays.
+    static bool StepSounds(int measure, int step) {
+        return window->Sound().HasMaster(window->GetSetup().StepAddress(measure, step).sound);
+    }
+
     static void Pump() {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

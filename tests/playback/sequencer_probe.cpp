@@ -2,16 +2,18 @@
 // timer and DirectSound, and reports the clock time of every trigger, so tests
 // and the timing benchmark can hold it against the grid and the recording.
 //
-//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING]
+//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING] [directsound|stream]
 //
 // "play" (the default) sounds a click on every step. "silent" runs the same
 // sequencer with no sound loaded, so the CPU it uses is the sequencer's own;
 // "baseline" runs only a bare 1 ms multimedia timer that compares the same
 // clock with the same grid. DirectSound is open in every mode, so its mixing
 // costs the same in each. SWING is in tenths of a percent (500, straight, by
-// default). Output lines:
+// default). The steps sound through DirectSound's buffers, or through the
+// sample-accurate stream. Output lines:
 //   CLOCK source ticksPerMs period resolution
 //   START ms | TRIGGER index ms | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
+//   STREAM lateCommands droppedCommands underruns leastMarginFrames (the stream only)
 //   COUNTERS tsc qpc qpcFrequency (both counters read together, at the start
 //   and at the end of playing: the time-stamp counter's true rate over the run)
 #include <windows.h>
@@ -25,6 +27,7 @@
 
 #include "ui/notice.h"
 #include "audio/sound_engine.h"
+#include "audio/streaming_engine.h"
 #include "playback/playback_clock.h"
 #include "playback/sequencer.h"
 #include "playback/step_timing.h"
@@ -35,7 +38,7 @@ namespace {
 // Times every trigger with the sequencer's own clock; no allocation while playing.
 class TimedOutput : public SoundOutput {
 public:
-    TimedOutput(SoundEngine& engine, SequencerClock& clock, size_t capacity) : engine_(engine), clock_(clock) {
+    TimedOutput(SoundPlayer& engine, SequencerClock& clock, size_t capacity) : engine_(engine), clock_(clock) {
         times_.resize(capacity);
     }
     void Trigger(int m, int s, double due) override {
@@ -52,7 +55,7 @@ public:
     int64_t At(size_t i) const { return times_[i]; }
 
 private:
-    SoundEngine& engine_;
+    SoundPlayer& engine_;
     SequencerClock& clock_;
     std::vector<int64_t> times_;
     std::atomic<size_t> count_{0};
@@ -123,7 +126,8 @@ struct Baseline : TickListener {
 int main(int argc, char** argv) {
     if (argc < 5) {
         std::fprintf(stderr,
-                     "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING]\n");
+                     "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING] "
+                     "[directsound|stream]\n");
         return 2;
     }
     const double tempo = std::atof(argv[2]);
@@ -132,6 +136,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 5 ? argv[5] : "play";
     const bool baseline = mode == "baseline";
     const int swing = argc > 6 ? std::atoi(argv[6]) : 500;
+    const bool stream = argc > 7 && std::string(argv[7]) == "stream";
     SetNoteSink(PrintNote);
 
     WNDCLASSA windowClass = {};
@@ -180,10 +185,21 @@ int main(int argc, char** argv) {
     setup.tempo = tempo;
     setup.polyphonic = 1;
     setup.swing = static_cast<int16_t>(swing);
-    for (int s = 0; s < 16; ++s) setup.StepAddress(0, s).sound = 0;
-    engine.LoadSoundBank();
+    // Hard left: the right channel is left to a reference track played beside.
+    for (int s = 0; s < 16; ++s) setup.StepAddress(0, s).sound = 0, setup.StepAddress(0, s).pan = 0;
+    StreamingEngine streaming;
+    SoundPlayer* player = &engine;
+    if (stream) {
+        streaming.Init(setup, [&clock] { return clock.NowMsExact(); }, window);
+        if (!streaming.Start()) {
+            std::printf("NOTE the stream did not open: %s\n", streaming.Error().c_str());
+            return 1;
+        }
+        player = &streaming;
+    }
+    player->LoadSoundBank();
 
-    TimedOutput output(engine, clock, capacity);
+    TimedOutput output(*player, clock, capacity);
     NoDisplay display;
     WindowTransportHost host(window);
     Sequencer sequencer;
@@ -209,8 +225,15 @@ int main(int argc, char** argv) {
     std::printf("TIMER_ACTIVE %d\n", clock.TimerActive() ? 1 : 0);
     std::printf("LATE_TRIGGERS %u\n", static_cast<unsigned>(output.Count() - triggered));
     std::printf("CPU %.1f\n", cpu);
+    if (stream) {
+        std::printf("STREAM %llu %llu %u %d\n", static_cast<unsigned long long>(streaming.LateCommands()),
+                    static_cast<unsigned long long>(streaming.DroppedCommands()), streaming.Underruns(),
+                    static_cast<int>(streaming.Stream().LeastMarginFrames()));
+    }
     for (size_t i = 0; i < triggered && i < capacity; ++i)
         std::printf("TRIGGER %u %lld\n", static_cast<unsigned>(i), static_cast<long long>(output.At(i)));
+    // The stream reads the sequencer's clock: it ends first.
+    streaming.Stop();
     theSequencer = nullptr;
     DestroyWindow(window);
     return 0;
