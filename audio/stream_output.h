@@ -25,12 +25,17 @@
 
 class StreamOutput {
 public:
+    // WASAPI plays sooner (under Wine 21-30 ms from rendering to hearing at
+    // the default lead, against 52-81 ms through Wine's DirectSound);
+    // DirectSound is for systems without WASAPI.
     enum class Backend { kDirectSound, kWasapi };
 
     struct Options {
         Backend backend = Backend::kWasapi;
         // How far the written frames reach beyond what the device has taken
-        // after each wake.
+        // after each wake: two of the shared engine's 10 ms periods, so a mix
+        // thread that wakes a little late still finds frames queued. Longer
+        // leads did not help against Wine's longer stalls (docs/benchmarks.md).
         double leadMs = 20.0;
         // The playback clock in fractional ms for the readings; the
         // performance counter when empty. Called on the mix thread.

@@ -1,7 +1,10 @@
 // Plays clicks through the streaming output for the stream timing benchmark
 // (tools/bench/stream_timing.py) and reports how the stream held:
 //
-//   stream_probe dsound|wasapi SECONDS [INTERVAL_FRAMES [LEAD_MS [WAKE_MS]]]
+//   stream_probe dsound|wasapi SECONDS [INTERVAL_FRAMES [LEAD_MS [WAKE_MS [BUFFER_MS]]]]
+//
+// WAKE_MS: how often the DirectSound mix thread looks at the cursor;
+// BUFFER_MS: the WASAPI stream buffer asked for.
 //
 // A 1 ms burst on the left channel at every stream frame k x INTERVAL_FRAMES
 // (k >= 1; 5250 by default, a sixteenth at 126 BPM), its height telling k
@@ -203,7 +206,7 @@ void PrintReadings(const std::vector<ClickSource::Call>& wakes) {
 
 int main(int argc, char** argv) {
     if (argc < 3 || (std::strcmp(argv[1], "dsound") != 0 && std::strcmp(argv[1], "wasapi") != 0)) {
-        std::fprintf(stderr, "usage: stream_probe dsound|wasapi SECONDS [INTERVAL_FRAMES [LEAD_MS [WAKE_MS]]]\n");
+        std::fprintf(stderr, "usage: stream_probe dsound|wasapi SECONDS [INTERVAL_FRAMES [LEAD_MS [WAKE_MS [BUFFER_MS]]]]\n");
         return 2;
     }
     const double seconds = std::atof(argv[2]);
@@ -213,6 +216,7 @@ int main(int argc, char** argv) {
                                                           : StreamOutput::Backend::kWasapi;
     if (argc > 4) options.leadMs = std::atof(argv[4]);
     if (argc > 5) options.wakeIntervalMs = static_cast<DWORD>(std::atoi(argv[5]));
+    if (argc > 6) options.bufferMs = static_cast<DWORD>(std::atoi(argv[6]));
     options.clockMs = CounterMs;
     if (seconds <= 0 || interval <= kClickFrames || options.leadMs <= 0) {
         std::fprintf(stderr, "stream_probe: seconds, interval and lead must be positive\n");

@@ -29,7 +29,7 @@ arrival times of the recording's blocks on Linux's raw monotonic clock, which
 Wine's performance counter follows; it is good to a few milliseconds.
 
     tools/bench/stream_timing.py [--seconds 60] [--runs 3] [--lead 20] [--backends dsound,wasapi]
-                                 [--wake 2] [--build BUILD-DIR] [--keep FOLDER]
+                                 [--wake 2] [--buffer 100] [--build BUILD-DIR] [--keep FOLDER]
 
 BUILD-DIR defaults as in sequencer_timing.py. The first lines name the build
 and the machine the figures come from.
@@ -103,13 +103,13 @@ class TimedRecorder:
         return min(bounds) + at if bounds else None
 
 
-def run_probe(session, probe, folder, backend, seconds, lead, wake, keep=None):
+def run_probe(session, probe, folder, backend, seconds, lead, wake, buffer, keep=None):
     reference = os.path.join(folder, "reference.wav")
     recorder = TimedRecorder(session)
     time.sleep(0.3)
     player = session.start_playing(reference)
     time.sleep(0.5)
-    process = session.start(probe, backend, str(seconds), str(INTERVAL_FRAMES), str(lead), str(wake),
+    process = session.start(probe, backend, str(seconds), str(INTERVAL_FRAMES), str(lead), str(wake), str(buffer),
                             stdout=subprocess.PIPE)
     lines, counter_offset = [], None
     cpu_start = cpu_stop = wall_start = wall_stop = None
@@ -321,6 +321,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3, help="runs per backend, alternating")
     parser.add_argument("--lead", type=float, default=20, help="the lead in ms")
     parser.add_argument("--wake", type=int, default=2, help="ms between the DirectSound mix thread's wakes")
+    parser.add_argument("--buffer", type=int, default=100, help="the WASAPI stream buffer asked for, in ms")
     parser.add_argument("--backends", default="dsound,wasapi")
     parser.add_argument("--build", default=None)
     parser.add_argument("--keep", default=None, help="a folder to keep each run's recording and probe output in")
@@ -337,7 +338,7 @@ def main():
             for backend in options.backends.split(","):
                 try:
                     r = run_probe(session, probe, folder, backend, options.seconds, options.lead, options.wake,
-                                  options.keep)
+                                  options.buffer, options.keep)
                 except (ValueError, IndexError, TypeError, ZeroDivisionError) as error:
                     r = {"error": f"the run could not be analysed: {error!r}"}
                 print(f"run {run + 1}, " + describe(backend, r), flush=True)
