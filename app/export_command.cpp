@@ -17,7 +17,10 @@ namespace {
 
 ExportFileChooser fileChooser = nullptr;
 
-bool ChooseExportFile(HWND owner, const std::string& proposed, std::string* chosen) {
+// The title of the save dialog and of the progress box.
+const char* ExportTitle(ExportShape shape) { return shape == ExportShape::Loop ? "Export Loop WAV" : "Export WAV"; }
+
+bool ChooseExportFile(HWND owner, const std::string& proposed, const char* title, std::string* chosen) {
     if (fileChooser) return fileChooser(proposed, chosen);
     char file[MAX_PATH] = {};
     lstrcpynA(file, proposed.c_str(), MAX_PATH);
@@ -28,7 +31,7 @@ bool ChooseExportFile(HWND owner, const std::string& proposed, std::string* chos
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = "wav";
-    dialog.lpstrTitle = "Export WAV";
+    dialog.lpstrTitle = title;
     // The sound library relies on the current directory: the dialog leaves it alone.
     dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&dialog)) return false;
@@ -64,18 +67,19 @@ int Fail(const std::string& message) {
 
 void SetExportFileChooser(ExportFileChooser chooser) { fileChooser = chooser; }
 
-std::string ProposedExportPath(const std::string& setupPath) {
-    if (setupPath.empty()) return "Untitled.wav";
+std::string ProposedExportPath(const std::string& setupPath, ExportShape shape) {
+    const std::string ending = shape == ExportShape::Loop ? " loop.wav" : ".wav";
+    if (setupPath.empty()) return "Untitled" + ending;
     const size_t name = setupPath.find_last_of("\\/:");
     const size_t dot = setupPath.find_last_of('.');
     const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1);
-    return (hasExtension ? setupPath.substr(0, dot) : setupPath) + ".wav";
+    return (hasExtension ? setupPath.substr(0, dot) : setupPath) + ending;
 }
 
-void ExportWavFromMenu(MainWindow& window) {
+void ExportWavFromMenu(MainWindow& window, ExportShape shape) {
     Setup& setup = window.GetSetup();
     std::string path;
-    if (!ChooseExportFile(window.Handle(), ProposedExportPath(setup.filePath), &path)) {
+    if (!ChooseExportFile(window.Handle(), ProposedExportPath(setup.filePath, shape), ExportTitle(shape), &path)) {
         window.ResetFocus();
         return;
     }
@@ -91,8 +95,8 @@ void ExportWavFromMenu(MainWindow& window) {
     ExportResult result;
     HeldMessages held;
     RunBesideWindow(
-        window.Handle(), "Export WAV",
-        [&](const WorkProgress& progress) { result = ExportWav(plan, sounds, path, progress); }, held);
+        window.Handle(), ExportTitle(shape),
+        [&](const WorkProgress& progress) { result = ExportWav(plan, sounds, path, progress, shape); }, held);
     if (result.status != ExportResult::Cancelled) ShowNote(result.message.c_str());
     window.ResetFocus();
     // A file dropped or a close asked for meanwhile is handled now, after the
