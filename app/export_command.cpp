@@ -63,6 +63,8 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+bool IsLoopSwitch(const std::string& argument) { return lstrcmpiA(argument.c_str(), "/loop") == 0; }
+
 }  // namespace
 
 void SetExportFileChooser(ExportFileChooser chooser) { fileChooser = chooser; }
@@ -109,12 +111,19 @@ bool IsExportSwitch(const std::string& argument) {
 }
 
 int RunCommandLineExport(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 2) {
-        WriteStandardLine(true, "Usage: Stepforge.exe /export SETUP-FILE OUT.wav");
+    std::vector<std::string> files;
+    int loops = 0;
+    for (const std::string& argument : arguments) {
+        if (IsLoopSwitch(argument)) ++loops;
+        else files.push_back(argument);
+    }
+    if (files.size() != 2 || loops > 1) {
+        WriteStandardLine(true, "Usage: Stepforge.exe /export SETUP-FILE OUT.wav [/loop]");
         return 2;
     }
-    const std::string setupPath = FullPath(arguments[0]);
-    const std::string outPath = FullPath(arguments[1]);
+    const ExportShape shape = loops > 0 ? ExportShape::Loop : ExportShape::CycleWithTails;
+    const std::string setupPath = FullPath(files[0]);
+    const std::string outPath = FullPath(files[1]);
 
     Setup setup;
     if (!ReadSetupFile(setup, setupPath, nullptr)) {
@@ -133,8 +142,8 @@ int RunCommandLineExport(const std::vector<std::string>& arguments) {
     ExportPlan plan;
     const PlanOutcome planned = PlanExport(setup, static_cast<int>(names.size()), &plan);
     if (planned != PlanOutcome::Planned) return Fail(PlanFailureMessage(planned));
-    const ExportResult result = ExportWav(plan, SoundPaths(folder, names), outPath, nullptr);
+    const ExportResult result = ExportWav(plan, SoundPaths(folder, names), outPath, nullptr, shape);
     if (result.status != ExportResult::Written) return Fail(result.message);
-    WriteStandardLine(false, ExportClosingMessage(result.frames, outPath, result.clipped, ShownIn::Stream));
+    WriteStandardLine(false, ExportClosingMessage(result.frames, outPath, result.clipped, ShownIn::Stream, shape));
     return 0;
 }

@@ -1,6 +1,6 @@
 // Exporting the arrangement to a WAV file: the menu commands, which ask for
 // the file and render beside the running window, and the command line
-// "/export SETUP-FILE OUT.wav", which renders without a window.
+// "/export SETUP-FILE OUT.wav [/loop]", which renders without a window.
 #pragma once
 
 #include <string>
@@ -31,8 +31,8 @@ void SetExportFileChooser(ExportFileChooser chooser);
 bool IsExportSwitch(const std::string& argument);
 
 // The command line's export, given the arguments after the switch (the setup
-// file and the WAV file): reads the setup file, finds its sound folder
-// without asking, renders and writes. The closing line goes to standard
+// file and the WAV file, and "/loop" for the loop): reads the setup file,
+// finds its sound folder without asking, renders and writes. The closing line goes to standard
 // output, a failure to standard error. Returns the process's exit code: 0
 // when the file was written, 1 when it was not, 2 for a wrong command line.
 int RunCommandLineExport(const std::vector<std::string>& arguments);
