@@ -17,7 +17,10 @@ namespace {
 
 ExportFileChooser fileChooser = nullptr;
 
-bool ChooseExportFile(HWND owner, const std::string& proposed, std::string* chosen) {
+// The title of the save dialog and of the progress box.
+const char* ExportTitle(ExportShape shape) { return shape == ExportShape::Loop ? "Export Loop WAV" : "Export WAV"; }
+
+bool ChooseExportFile(HWND owner, const std::string& proposed, const char* title, std::string* chosen) {
     if (fileChooser) return fileChooser(proposed, chosen);
     char file[MAX_PATH] = {};
     lstrcpynA(file, proposed.c_str(), MAX_PATH);
@@ -28,7 +31,7 @@ bool ChooseExportFile(HWND owner, const std::string& proposed, std::string* chos
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrDefExt = "wav";
-    dialog.lpstrTitle = "Export WAV";
+    dialog.lpstrTitle = title;
     // The sound library relies on the current directory: the dialog leaves it alone.
     dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&dialog)) return false;
@@ -60,22 +63,25 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+bool IsLoopSwitch(const std::string& argument) { return lstrcmpiA(argument.c_str(), "/loop") == 0; }
+
 }  // namespace
 
 void SetExportFileChooser(ExportFileChooser chooser) { fileChooser = chooser; }
 
-std::string ProposedExportPath(const std::string& setupPath) {
-    if (setupPath.empty()) return "Untitled.wav";
+std::string ProposedExportPath(const std::string& setupPath, ExportShape shape) {
+    const std::string ending = shape == ExportShape::Loop ? " loop.wav" : ".wav";
+    if (setupPath.empty()) return "Untitled" + ending;
     const size_t name = setupPath.find_last_of("\\/:");
     const size_t dot = setupPath.find_last_of('.');
     const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1);
-    return (hasExtension ? setupPath.substr(0, dot) : setupPath) + ".wav";
+    return (hasExtension ? setupPath.substr(0, dot) : setupPath) + ending;
 }
 
-void ExportWavFromMenu(MainWindow& window) {
+void ExportWavFromMenu(MainWindow& window, ExportShape shape) {
     Setup& setup = window.GetSetup();
     std::string path;
-    if (!ChooseExportFile(window.Handle(), ProposedExportPath(setup.filePath), &path)) {
+    if (!ChooseExportFile(window.Handle(), ProposedExportPath(setup.filePath, shape), ExportTitle(shape), &path)) {
         window.ResetFocus();
         return;
     }
@@ -91,8 +97,8 @@ void ExportWavFromMenu(MainWindow& window) {
     ExportResult result;
     HeldMessages held;
     RunBesideWindow(
-        window.Handle(), "Export WAV",
-        [&](const WorkProgress& progress) { result = ExportWav(plan, sounds, path, progress); }, held);
+        window.Handle(), ExportTitle(shape),
+        [&](const WorkProgress& progress) { result = ExportWav(plan, sounds, path, progress, shape); }, held);
     if (result.status != ExportResult::Cancelled) ShowNote(result.message.c_str());
     window.ResetFocus();
     // A file dropped or a close asked for meanwhile is handled now, after the
@@ -105,12 +111,19 @@ bool IsExportSwitch(const std::string& argument) {
 }
 
 int RunCommandLineExport(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 2) {
-        WriteStandardLine(true, "Usage: Stepforge.exe /export SETUP-FILE OUT.wav");
+    std::vector<std::string> files;
+    int loops = 0;
+    for (const std::string& argument : arguments) {
+        if (IsLoopSwitch(argument)) ++loops;
+        else files.push_back(argument);
+    }
+    if (files.size() != 2 || loops > 1) {
+        WriteStandardLine(true, "Usage: Stepforge.exe /export SETUP-FILE OUT.wav [/loop]");
         return 2;
     }
-    const std::string setupPath = FullPath(arguments[0]);
-    const std::string outPath = FullPath(arguments[1]);
+    const ExportShape shape = loops > 0 ? ExportShape::Loop : ExportShape::CycleWithTails;
+    const std::string setupPath = FullPath(files[0]);
+    const std::string outPath = FullPath(files[1]);
 
     Setup setup;
     if (!ReadSetupFile(setup, setupPath, nullptr)) {
@@ -129,8 +142,8 @@ int RunCommandLineExport(const std::vector<std::string>& arguments) {
     ExportPlan plan;
     const PlanOutcome planned = PlanExport(setup, static_cast<int>(names.size()), &plan);
     if (planned != PlanOutcome::Planned) return Fail(PlanFailureMessage(planned));
-    const ExportResult result = ExportWav(plan, SoundPaths(folder, names), outPath, nullptr);
+    const ExportResult result = ExportWav(plan, SoundPaths(folder, names), outPath, nullptr, shape);
     if (result.status != ExportResult::Written) return Fail(result.message);
-    WriteStandardLine(false, ExportClosingMessage(result.frames, outPath, result.clipped, ShownIn::Stream));
+    WriteStandardLine(false, ExportClosingMessage(result.frames, outPath, result.clipped, ShownIn::Stream, shape));
     return 0;
 }

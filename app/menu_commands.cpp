@@ -125,7 +125,8 @@ bool MenuCommands::OnCommand(int id) {
     case IDM_IMPORT_SOUNDS: window_.Library().ImportSounds(); return true;
     case IDM_SAVE_SETUP: window_.SaveSetup(); return true;
     case IDM_SAVE_SETUP_AS: window_.SaveSetupAs(); return true;
-    case IDM_EXPORT_WAV: ExportWavFromMenu(window_); return true;
+    case IDM_EXPORT_WAV: ExportWavFromMenu(window_, ExportShape::CycleWithTails); return true;
+    case IDM_EXPORT_LOOP_WAV: ExportWavFromMenu(window_, ExportShape::Loop); return true;
     case IDM_CHANGE_COLOR:
         window_.ChangeColor();
         setup.modified = 1;

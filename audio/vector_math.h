@@ -44,14 +44,14 @@ inline float Dot4(const float* w, const float* x, int n) {
 // The sum of w[i] * x[i] over any n terms, in four interleaved partial sums.
 inline float Dot(const float* w, const float* x, int n) {
     float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
+    const int whole = n - n % 4;
+    for (int i = 0; i < whole; i += 4) {
         s0 += w[i] * x[i];
         s1 += w[i + 1] * x[i + 1];
         s2 += w[i + 2] * x[i + 2];
         s3 += w[i + 3] * x[i + 3];
     }
-    for (; i < n; ++i) s0 += w[i] * x[i];
+    for (int i = whole; i < n; ++i) s0 += w[i] * x[i];
     return (s0 + s1) + (s2 + s3);
 }
 

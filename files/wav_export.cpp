@@ -48,20 +48,6 @@ std::string PrepareSounds(const ExportPlan& plan, const std::vector<std::string>
     return "";
 }
 
-// The longest any voice of the cycle plays: how far back a loop's sounds can come from.
-int64_t LongestVoice(const ExportPlan& cycle, const std::vector<PreparedSound>& sounds) {
-    ExportPlan plan = cycle;
-    plan.Restart();
-    int64_t longest = 0;
-    SlotSound slot;
-    while (plan.Next(&slot) && slot.frame < plan.CycleFrames()) {
-        const int sound = slot.start.sound;
-        if (sound < 0 || static_cast<size_t>(sound) >= sounds.size()) continue;
-        longest = std::max(longest, PlayedFrameCount(sounds[static_cast<size_t>(sound)].Frames(), slot.start.frequency));
-    }
-    return longest;
-}
-
 ExportResult Render(const ExportPlan& cyclePlan, const std::vector<std::string>& soundPaths,
                     const std::string& outPath, const ExportProgress& progress, ExportShape shape) {
     std::vector<PreparedSound> sounds;
@@ -80,12 +66,11 @@ ExportResult Render(const ExportPlan& cyclePlan, const std::vector<std::string>&
     int64_t total = cycle;
     std::unique_ptr<PlanPlayer> player;
     if (shape == ExportShape::Loop) {
-        // Round after round until whatever an earlier round left ringing is
-        // what rings into this one, as it does when playback goes round.
-        const int64_t longest = LongestVoice(plan, sounds);
-        const int64_t rounds = std::max<int64_t>(1, (longest + cycle - 1) / cycle);
+        // The second round. Every step restarts its own voice one cycle after
+        // it started, so nothing rings for longer than a cycle, and what the
+        // first round leaves ringing is what every round leaves.
         player = std::make_unique<PlanPlayer>(plan, renderer);
-        player->Skip(rounds * cycle);
+        player->Skip(cycle);
     } else {
         // The cycle once without rendering, to learn how long its last sounds ring.
         PlanPlayer measure(plan, renderer, cycle);

@@ -348,6 +348,9 @@ TEST_F(CommandsTest, ExportWavWritesOneCycleAndSaysSoOnlyWhenItWroteIt) {
     EXPECT_STREQ(text, "Export WAV...\tCtrl+E");
     EXPECT_EQ(GetMenuItemID(popup, 4), static_cast<UINT>(IDM_SAVE_SETUP_AS));
     EXPECT_EQ(GetMenuItemID(popup, 5), static_cast<UINT>(IDM_EXPORT_WAV));
+    EXPECT_EQ(GetMenuItemID(popup, 6), static_cast<UINT>(IDM_EXPORT_LOOP_WAV));
+    GetMenuStringA(popup, IDM_EXPORT_LOOP_WAV, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Export Loop WAV...");
     DestroyMenu(menu);
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ACCEL keys[64];
@@ -382,22 +385,30 @@ TEST_F(CommandsTest, ExportWavWritesOneCycleAndSaysSoOnlyWhenItWroteIt) {
     EXPECT_EQ(notes[0], "Exported 0:02 to " + exportChosen + " \x97 0 samples clipped");
     EXPECT_EQ(FileSize(exportChosen), 44u + 4 * 84000) << "sixteen steps at 126 BPM";
 
+    exportChosen = folder + "\\loop.wav";
+    commands().OnCommand(IDM_EXPORT_LOOP_WAV);
+    EXPECT_EQ(exportProposed, folder + "\\song loop.wav");
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[1], "Exported a loop of 0:02 to " + exportChosen + " \x97 0 samples clipped");
+    EXPECT_EQ(FileSize(exportChosen), 44u + 4 * 84000);
+
     exportChosen = folder + "\\no such folder\\out.wav";
     commands().OnCommand(IDM_EXPORT_WAV);
-    ASSERT_EQ(notes.size(), 2u);
-    EXPECT_NE(notes[1].find("Nothing was written"), std::string::npos) << notes[1];
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_NE(notes[2].find("Nothing was written"), std::string::npos) << notes[2];
     EXPECT_EQ(GetFileAttributesA(exportChosen.c_str()), INVALID_FILE_ATTRIBUTES);
 
     setup().tempo = 0.0;
     exportChosen = folder + "\\never.wav";
     commands().OnCommand(IDM_EXPORT_WAV);
-    ASSERT_EQ(notes.size(), 3u);
-    EXPECT_NE(notes[2].find("tempo"), std::string::npos) << notes[2];
+    ASSERT_EQ(notes.size(), 4u);
+    EXPECT_NE(notes[3].find("tempo"), std::string::npos) << notes[3];
     EXPECT_EQ(GetFileAttributesA(exportChosen.c_str()), INVALID_FILE_ATTRIBUTES);
     setup().tempo = 126.0;
     SetExportFileChooser(nullptr);
 
     EXPECT_EQ(ProposedExportPath(""), "Untitled.wav");
+    EXPECT_EQ(ProposedExportPath("", ExportShape::Loop), "Untitled loop.wav");
     EXPECT_EQ(ProposedExportPath("C:\\a.b\\song"), "C:\\a.b\\song.wav");
     EXPECT_EQ(ProposedExportPath("C:\\x\\.^&^"), "C:\\x\\.^&^.wav");
 }

@@ -8,7 +8,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "audio/prepared_sound.h"
+#include "audio/voice_renderer.h"
+#include "audio/wave_decode.h"
 #include "audio/wave_encode.h"
+#include "playback/plan_player.h"
 #include "playback/step_timing.h"
 #include "tests/audio/wav_builder.h"
 #include "tests/temp_folder.h"
@@ -64,9 +68,10 @@ struct Fixture {
         Step& third = setup.measures[0].steps[3];
         third.on = 1, third.sound = 2, third.volume = 127, third.pan = 64, third.pitch = 12;
     }
-    ExportResult Export(const std::string& out, const ExportProgress& progress = nullptr) {
+    ExportResult Export(const std::string& out, const ExportProgress& progress = nullptr,
+                        ExportShape shape = ExportShape::CycleWithTails) {
         EXPECT_EQ(PlanExport(setup, static_cast<int>(sounds.size()), &plan), PlanOutcome::Planned);
-        return ExportWav(plan, sounds, out, progress);
+        return ExportWav(plan, sounds, out, progress, shape);
     }
 };
 
@@ -199,6 +204,84 @@ TEST(WavExport, FailuresAndCancellingLeaveNoFileBehind) {
     EXPECT_EQ(result.clipped, 2u * (200 - 88)) << "only where all three sound";
     EXPECT_EQ(Sample(ReadAll(out), 100, 0), 32767);
     EXPECT_EQ(Sample(ReadAll(out), 50, 1), 26214);
+}
+
+// The plan played through a renderer of its own from the start for `frames`
+// frames: playback going round, made without the export.
+std::vector<float> PlayedFromTheStart(const Fixture& f, int64_t frames) {
+    std::vector<PreparedSound> prepared(f.sounds.size());
+    std::vector<uint32_t> rates;
+    for (size_t i = 0; i < f.sounds.size(); ++i) {
+        if (f.plan.SoundsUsed()[i]) {
+            const Bytes bytes = ReadAll(f.sounds[i]);
+            WaveData wave;
+            EXPECT_TRUE(LocateWaveData(bytes.data(), bytes.size(), &wave) && prepared[i].Prepare(wave));
+        }
+        rates.push_back(prepared[i].Empty() ? kPitchZeroRate : prepared[i].Rate());
+    }
+    ExportPlan plan = f.plan;
+    plan.SetSoundRates(rates);
+    SpeedUpBanks banks(kExportSpeedUpKernel, 256, false);
+    VoiceRenderer renderer(banks);
+    renderer.SetSounds(prepared.data(), prepared.size());
+    PlanPlayer player(plan, renderer);
+    std::vector<float> out(2 * static_cast<size_t>(frames));
+    player.Render(out.data(), out.size() / 2);
+    return out;
+}
+
+TEST(WavExport, ALoopIsOneCycleAsItSoundsWhileTheArrangementGoesRound) {
+    Fixture f;
+    // Sounds far longer than a step: 30,000 and 50,000 frames of a rough saw.
+    auto saw = [](int frames, int period, int level) {
+        std::vector<int> values;
+        for (int i = 0; i < frames; ++i) values.push_back((i * 97 % period - period / 2) * level / (period / 2));
+        return values;
+    };
+    WriteAll(f.sounds[1], Wave16(saw(30000, 1001, 14000), 1));
+    WriteAll(f.sounds[2], Wave16(saw(50000, 3001, 16000), 1));
+    // Measure 0 twice, then measure 1: twelve steps, 63,000 frames.
+    f.setup.measures[0].repeatCount = 2;
+    f.setup.measures[0].nextMeasure = 1;
+    f.setup.measures[1].nextMeasure = 0;
+    auto set = [&](int measure, int step, int sound, int pitch, int pan) {
+        Step& s = f.setup.measures[measure].steps[step];
+        s.on = 1, s.sound = static_cast<int16_t>(sound), s.pitch = static_cast<int16_t>(pitch), s.volume = 127;
+        s.pan = static_cast<int16_t>(pan);
+    };
+    f.setup.measures[0].steps[0].on = 0;  // what the last step leaves rings into the next round
+    set(0, 1, 2, -24, 64);  // over three cycles (six at the files' own rate)
+    set(0, 2, 1, 0, 64);    // outlasts a pass: restarts itself
+    set(0, 3, 0, 0, 127);
+    set(1, 0, 2, 5, 100);   // pitched up: read through the export's fine kernel
+    set(1, 1, 1, -7, 20);
+    set(1, 3, 1, -12, 64);  // over a cycle
+    const int64_t cycle = 63000;
+    // Rendered from the start for this many cycles, longer than any voice
+    // rings, the passes before the first would add nothing more.
+    const int64_t rounds = 8;
+    struct Case {
+        int polyphonic, swing, ownRate;
+    };
+    for (const Case& c : {Case{0, 500, 0}, Case{1, 667, 1}}) {
+        f.setup.polyphonic = static_cast<uint8_t>(c.polyphonic);
+        f.setup.swing = static_cast<int16_t>(c.swing);
+        f.setup.ownRate = static_cast<uint8_t>(c.ownRate);
+        const std::string out = f.folder.File("loop.wav");
+        const ExportResult result = f.Export(out, nullptr, ExportShape::Loop);
+        ASSERT_EQ(result.status, ExportResult::Written) << result.message;
+        ASSERT_EQ(f.plan.CycleFrames(), cycle);
+        const Bytes file = ReadAll(out);
+        ASSERT_EQ(result.frames, cycle);
+        ASSERT_EQ(file.size(), 44 + 4 * static_cast<size_t>(cycle));
+        const std::vector<float> played = PlayedFromTheStart(f, (rounds + 1) * cycle);
+        Bytes expected(4 * static_cast<size_t>(cycle));
+        uint64_t clipped = 0;
+        ConvertToPcm16(played.data() + 2 * rounds * cycle, 2 * static_cast<size_t>(cycle), expected.data(), &clipped);
+        EXPECT_TRUE(Bytes(file.begin() + 44, file.end()) == expected) << "polyphonic " << c.polyphonic;
+        EXPECT_EQ(result.clipped, clipped);
+        EXPECT_EQ(result.message.rfind("Exported a loop of 0:01 to " + out + " \x97 ", 0), 0u) << result.message;
+    }
 }
 
 TEST(WavExport, ClosingAndFailureMessages) {

@@ -1,8 +1,8 @@
 """Exporting to a WAV file through the real program under Wine: the command
 line from a Linux shell and from a Windows batch script, with its failures;
-the File menu's command, which writes the same file; and the export against
-a real-time recording of the same setup: the same onsets in order, the same
-pitches, the same levels."""
+the loop, exactly one cycle long; the File menu's command, which writes the
+same file; and the export against a real-time recording of the same setup:
+the same onsets in order, the same pitches, the same levels."""
 import math
 import os
 import shutil
@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 import unittest
+from fractions import Fraction
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "wine"))
 sys.path.insert(0, os.path.dirname(__file__))
@@ -20,6 +21,7 @@ from audio_analysis import frequency, onsets, steady_part  # noqa: E402
 from setup_writer import setup_file_bytes  # noqa: E402
 
 EXE = os.environ["STEPFORGE_EXE"]
+DEMO = os.path.join(os.environ["STEPFORGE_DEMO_DIR"], "Demo.^&^")
 PREFIX = os.environ.get("STEPFORGE_WINEPREFIX")
 TONES = {"a.wav": 400.0, "b.wav": 600.0, "c.wav": 900.0}
 # (measure, step): (on, pitch, sound, volume, pan, aux). At 120 BPM with four
@@ -86,6 +88,33 @@ def describe(left, right, rate, count):
         channel = left if levels[0] >= levels[1] else right
         out.append((i * 1000.0 / rate, frequency(channel, begin, end, rate), levels))
     return out
+
+
+def float32(x):
+    return struct.unpack("<f", struct.pack("<f", x))[0]
+
+
+def cycle_frames(setup_path):
+    """The frames of one cycle of a setup file in straight time, counted as
+    play walks it: from the shown measure, every measure its passes, along
+    each measure's next until one comes round again; a step lasts 15,000 / BPM
+    ms, computed from the single-precision constants the program uses."""
+    with open(setup_path, "rb") as source:
+        data = source.read()
+    _, unit, tempo, _, _, measure, _, _ = struct.unpack_from("<fhdihhiI", data, 0)
+    assert unit == 0, "a tempo in beats per minute"
+    chain = [struct.unpack_from("<hh", data, 30 + 196 * m) for m in range(8)]
+    steps = struct.unpack_from("<i", data, 30 + 8 * 196 + 8)[0]
+    played, passes = set(), 0
+    while measure not in played:
+        played.add(measure)
+        following, repeats = chain[measure]
+        passes += max(1, repeats)
+        measure = following if 0 <= following < 8 else measure
+    step_ms = float(Fraction(1000) / (Fraction(float32(tempo)) * Fraction(float32(0.06666667))))
+    frames = passes * steps * step_ms * 44100 / 1000.0
+    assert abs(frames - round(frames)) < 0.25, "no rounding close to a tie"
+    return math.floor(frames + 0.5)
 
 
 def windows_path(path):
@@ -181,6 +210,35 @@ class ExportTest(unittest.TestCase):
         code, stdout, stderr = self.export("/export", windows_path(self.setup_path))
         self.assertEqual(code, 2)
         self.assertIn("Usage: Stepforge.exe /export SETUP-FILE OUT.wav", stderr)
+
+    def test_the_loop_is_exactly_one_cycle(self):
+        # The tones end well within their steps: nothing rings into the next
+        # round, so the loop is the plain export's file.
+        plain, loop = os.path.join(self.folder, "plain.wav"), os.path.join(self.folder, "plain loop.wav")
+        self.assertEqual(self.export("/export", windows_path(self.setup_path), windows_path(plain))[0], 0)
+        code, stdout, stderr = self.export("/export", windows_path(self.setup_path), windows_path(loop), "/LOOP")
+        self.assertEqual((code, stderr), (0, ""))
+        self.assertEqual(stdout, f"Exported a loop of 0:02 to {windows_path(loop)} - 0 samples clipped\r\n")
+        with open(plain, "rb") as a, open(loop, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+        # The demo's cymbals and toms ring past its end: the plain export is
+        # longer than the cycle, the loop exactly the cycle.
+        cycle = cycle_frames(DEMO)
+        demo, demo_loop = os.path.join(self.folder, "demo.wav"), os.path.join(self.folder, "demo loop.wav")
+        self.assertEqual(self.export("/export", windows_path(DEMO), windows_path(demo))[0], 0)
+        code, stdout, stderr = self.export("/export", windows_path(DEMO), windows_path(demo_loop), "/loop")
+        self.assertEqual((code, stderr), (0, ""))
+        self.assertTrue(stdout.startswith("Exported a loop of 0:27 to "), stdout)
+        self.assertEqual(len(read_wav(demo_loop)[1]), cycle)
+        self.assertEqual(os.path.getsize(demo_loop), 44 + 4 * cycle)
+        self.assertGreater(len(read_wav(demo)[1]), cycle)
+
+        for wrong in (["/loop"], [windows_path(self.setup_path), "/loop"],
+                      [windows_path(self.setup_path), windows_path(loop), "/loop", "/loop"]):
+            code, stdout, stderr = self.export("/export", *wrong)
+            self.assertEqual((code, stdout), (2, ""), wrong)
+            self.assertIn("Usage: Stepforge.exe /export SETUP-FILE OUT.wav [/loop]", stderr)
 
     def test_a_batch_script_gets_the_exit_code_and_the_messages(self):
         script = os.path.join(self.folder, "export.bat")
