@@ -6,16 +6,6 @@
 #include "audio/wave_encode.h"
 
 namespace {
-WAVEFORMATEX StreamFormat() {
-    WAVEFORMATEX format = {};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = kStreamRate;
-    format.nAvgBytesPerSec = kStreamRate * kStreamFrameBytes;
-    format.nBlockAlign = kStreamFrameBytes;
-    format.wBitsPerSample = 16;
-    return format;
-}
 
 std::string Hex(HRESULT result) {
     char text[16];
@@ -42,12 +32,12 @@ bool DirectSoundStream::Open(std::string& error) {
         primaryDescription.dwFlags = DSBCAPS_PRIMARYBUFFER;
         IDirectSoundBuffer* primary = nullptr;
         if (SUCCEEDED(device_->CreateSoundBuffer(&primaryDescription, &primary, nullptr))) {
-            WAVEFORMATEX format = StreamFormat();
+            WAVEFORMATEX format = StreamWaveFormat();
             primary->SetFormat(&format);
             primary->Release();
         }
     }
-    WAVEFORMATEX format = StreamFormat();
+    WAVEFORMATEX format = StreamWaveFormat();
     DSBUFFERDESC description = {};
     description.dwSize = sizeof description;
     description.dwFlags = DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS | DSBCAPS_LOCSOFTWARE;

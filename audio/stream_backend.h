@@ -11,6 +11,18 @@
 constexpr int kStreamRate = 44100;
 constexpr int kStreamFrameBytes = 4;
 
+// The stream's format as the devices are asked for it: PCM, 16-bit stereo.
+inline WAVEFORMATEX StreamWaveFormat() {
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = kStreamRate;
+    format.nAvgBytesPerSec = kStreamRate * kStreamFrameBytes;
+    format.nBlockAlign = kStreamFrameBytes;
+    format.wBitsPerSample = 16;
+    return format;
+}
+
 // What the device says at a wake.
 struct StreamDevicePosition {
     int64_t takenFrames = 0;   // how far the device has taken the stream: beyond reach for changes

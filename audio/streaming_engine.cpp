@@ -33,24 +33,30 @@ void StreamingEngine::Init(Setup& setup, std::function<double()> clockMs, HWND w
 
 bool StreamingEngine::Start() {
     if (stream_.Running()) return true;
-    mixer_.Reset();
-    // The list the triggers read goes first, so the first block already has it.
-    if (!sets_.empty()) {
-        VoiceCommand use;
-        use.kind = VoiceCommand::UseSounds;
-        use.atMs = NowForCommand();
-        use.sounds = sets_.back().get();
-        mixer_.PushNow(use);
-    }
     StreamOutput::Options options;
     options.leadMs = kLeadMs;
     options.window = window_;
     options.clockMs = clockMs_;
-    if (!stream_.Start(options, &mixer_)) {
+    // WASAPI first: the lower latency and the cheaper stream; a looping
+    // DirectSound buffer where it cannot be opened (before Vista, say).
+    std::string errors;
+    for (StreamOutput::Backend backend : {StreamOutput::Backend::kWasapi, StreamOutput::Backend::kDirectSound}) {
         mixer_.Reset();
-        return false;
+        // The list the triggers read goes first, so the first block already has it.
+        if (!sets_.empty()) {
+            VoiceCommand use;
+            use.kind = VoiceCommand::UseSounds;
+            use.atMs = NowForCommand();
+            use.sounds = sets_.back().get();
+            mixer_.PushNow(use);
+        }
+        options.backend = backend;
+        if (stream_.Start(options, &mixer_)) return true;
+        errors += (errors.empty() ? "WASAPI: " : "\nDirectSound: ") + stream_.Error();
     }
-    return true;
+    error_ = errors;
+    mixer_.Reset();
+    return false;
 }
 
 void StreamingEngine::Stop() {
@@ -133,9 +139,13 @@ void StreamingEngine::FreeSoundsLeft() {
     sets_.erase(sets_.begin(), sets_.begin() + static_cast<long>(keepFrom));
 }
 
-int StreamingEngine::StepFrequency(const Step& step, const SoundSet* sounds) const {
-    (void)sounds;
-    return PitchFrequency(pitchTable_, TransposedPitch(step.pitch, setup_->masterPitch.LoadOrdered()));
+int StreamingEngine::VoiceFrequency(const Step& step, const SoundSet* sounds) const {
+    const int pitch = TransposedPitch(step.pitch, setup_->masterPitch.LoadOrdered());
+    const int sound = step.sound;
+    const bool loaded = sounds && sound >= 0 && static_cast<size_t>(sound) < sounds->sounds.size() &&
+                        !sounds->sounds[static_cast<size_t>(sound)].Empty();
+    const uint32_t rate = loaded ? sounds->sounds[static_cast<size_t>(sound)].Rate() : kPitchZeroRate;
+    return StepFrequency(pitchTable_, pitch, rate, setup_->ownRate != 0);
 }
 
 void StreamingEngine::Trigger(int measure, int step, double dueMs) {
@@ -157,7 +167,7 @@ void StreamingEngine::Trigger(int measure, int step, double dueMs) {
     command.generation = sounds->generation;
     command.start = StepVoiceStart(pitchTable_, {sound, s.pitch, s.volume, s.pan}, setup_->masterVolume,
                                    setup_->masterPitch.LoadOrdered(), setup_->muted != 0);
-    command.start.frequency = StepFrequency(s, sounds);
+    command.start.frequency = VoiceFrequency(s, sounds);
     mixer_.PushTimed(command);
 }
 
@@ -206,7 +216,7 @@ void StreamingEngine::RetunePlayingVoices() {
         command.kind = VoiceCommand::Retune;
         command.voice = voice;
         command.frequency =
-            StepFrequency(setup_->StepAddress(voice / Setup::kStepsPerMeasure, voice % Setup::kStepsPerMeasure), sounds);
+            VoiceFrequency(setup_->StepAddress(voice / Setup::kStepsPerMeasure, voice % Setup::kStepsPerMeasure), sounds);
         PushNow(command);
     }
 }

@@ -40,11 +40,12 @@ public:
     // Keeps the Setup, the playback clock due times are read on (fractional
     // ms, any thread), and the window.
     void Init(Setup& setup, std::function<double()> clockMs, HWND window);
-    // Opens the stream; false, with Error() saying why, when it cannot.
+    // Opens the stream, through WASAPI or else a looping DirectSound buffer;
+    // false, with Error() saying why neither opened, when it cannot.
     bool Start();
     void Stop();
     bool Running() const { return stream_.Running(); }
-    const std::string& Error() const { return stream_.Error(); }
+    const std::string& Error() const { return error_; }
 
     // Reads and prepares every sound of the sound list; notices as the
     // DirectSound engine gives them.
@@ -75,8 +76,9 @@ private:
     // a tick late ahead of what the interface asks for after it.
     double NowForCommand() const;
     void PushNow(VoiceCommand command);
-    // The frequency a sounding voice of this step plays at now.
-    int StepFrequency(const Step& step, const SoundSet* sounds) const;
+    // The frequency a voice of this step plays at now: its pitch at the
+    // master pitch, at its sound's own rate when sounds play at theirs.
+    int VoiceFrequency(const Step& step, const SoundSet* sounds) const;
     // Hands a new sound list to the mix thread and frees those it has left.
     void UseSounds(std::unique_ptr<SoundSet> sounds);
     void FreeSoundsLeft();
@@ -93,5 +95,6 @@ private:
     std::atomic<const SoundSet*> current_{nullptr};
     TriggerGate gate_;
     uint64_t nextGeneration_ = 1;
+    std::string error_;
     int soundCount_ = 0;
 };

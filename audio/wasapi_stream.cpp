@@ -69,13 +69,7 @@ bool WasapiStream::Initialize(std::string& error) {
         mixText = FormatText(*mix);
         CoTaskMemFree(mix);
     }
-    WAVEFORMATEX format = {};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = kStreamRate;
-    format.nAvgBytesPerSec = kStreamRate * kStreamFrameBytes;
-    format.nBlockAlign = kStreamFrameBytes;
-    format.wBitsPerSample = 16;
+    WAVEFORMATEX format = StreamWaveFormat();
     WAVEFORMATEX* closest = nullptr;
     const HRESULT supported = client_->IsFormatSupported(AUDCLNT_SHAREMODE_SHARED, &format, &closest);
     if (closest) CoTaskMemFree(closest);

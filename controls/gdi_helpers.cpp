@@ -32,7 +32,7 @@ HFONT CreatePointFont(int tenthsOfPoint, const char* faceName) {
     return CreateFontIndirectA(&font);
 }
 
-bool CreateColourBitmap(int width, int height, ColourBitmap* made) {
+BITMAPINFO TopDownColourFormat(int width, int height) {
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = width;
@@ -40,6 +40,11 @@ bool CreateColourBitmap(int width, int height, ColourBitmap* made) {
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
+    return format;
+}
+
+bool CreateColourBitmap(int width, int height, ColourBitmap* made) {
+    BITMAPINFO format = TopDownColourFormat(width, height);
     ColourBitmap result;
     result.dc = CreateCompatibleDC(nullptr);
     result.bitmap = result.dc ? CreateDIBSection(result.dc, &format, DIB_RGB_COLORS, &result.bits, nullptr, 0)

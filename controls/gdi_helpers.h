@@ -28,6 +28,8 @@ struct ColourBitmap {
 };
 // False, and nothing left behind, when the DC or the bitmap cannot be made.
 bool CreateColourBitmap(int width, int height, ColourBitmap* made);
+// A 32-bit colour bitmap's format, rows from the top.
+BITMAPINFO TopDownColourFormat(int width, int height);
 // Deselects and deletes both; nothing for one never made.
 void DeleteColourBitmap(ColourBitmap& bitmap);
 

@@ -2,20 +2,11 @@
 
 #include <vector>
 
+#include "controls/gdi_helpers.h"
+
 namespace Zoom {
 namespace {
 int g_factor = 1;
-
-BITMAPINFO TopDownFormat(int width, int height) {
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    return format;
-}
 }  // namespace
 
 int Factor() { return g_factor; }
@@ -52,7 +43,7 @@ HBITMAP EnlargeBitmap(HBITMAP source, int zoom) {
     BITMAP info = {};
     if (!GetObjectA(source, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return nullptr;
     // Read as 32-bit pixels whatever the depth; a 1-bit picture gives black and white.
-    BITMAPINFO format = TopDownFormat(info.bmWidth, info.bmHeight);
+    BITMAPINFO format = TopDownColourFormat(info.bmWidth, info.bmHeight);
     std::vector<std::uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     HDC screen = GetDC(nullptr);
     const int read = GetDIBits(screen, source, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
@@ -60,7 +51,7 @@ HBITMAP EnlargeBitmap(HBITMAP source, int zoom) {
     if (read != info.bmHeight) return nullptr;
     const std::vector<std::uint32_t> large = EnlargePixels(pixels.data(), info.bmWidth, info.bmHeight, zoom);
     const int width = info.bmWidth * zoom, height = info.bmHeight * zoom;
-    format = TopDownFormat(width, height);
+    format = TopDownColourFormat(width, height);
     HBITMAP result = nullptr;
     if (info.bmBitsPixel == 1) {
         result = CreateBitmap(width, height, 1, 1, nullptr);

@@ -68,6 +68,15 @@ SoundSet Clicks() {
     return set;
 }
 
+VoiceCommand Command(VoiceCommand::Kind kind, double atMs, int voice = 0);
+
+// Hands the mixer its sound list at the start of the clock.
+void UseSounds(LiveMixer& mixer, const SoundSet& set) {
+    VoiceCommand use = Command(VoiceCommand::UseSounds, 1000.0);
+    use.sounds = &set;
+    mixer.PushNow(use);
+}
+
 VoiceCommand Start(int voice, int sound, double atMs) {
     VoiceCommand command;
     command.kind = VoiceCommand::Start;
@@ -77,7 +86,7 @@ VoiceCommand Start(int voice, int sound, double atMs) {
     return command;
 }
 
-VoiceCommand Command(VoiceCommand::Kind kind, double atMs, int voice = 0) {
+VoiceCommand Command(VoiceCommand::Kind kind, double atMs, int voice) {
     VoiceCommand command;
     command.kind = kind;
     command.atMs = atMs;
@@ -89,9 +98,7 @@ TEST(LiveMixer, StepsLandOnTheirExactFramesOneLatencyLaterAndLateOnesAtOnce) {
     LiveMixer mixer(kLatencyMs);
     SimulatedStream stream(mixer);
     const SoundSet set = Clicks();
-    VoiceCommand use = Command(VoiceCommand::UseSounds, 1000.0);
-    use.sounds = &set;
-    mixer.PushNow(use);
+    UseSounds(mixer, set);
     for (int k = 0; k < 16; ++k) mixer.PushTimed(Start(k % 16, 0, 1000.0 + k * kStepMs));
     stream.Play(441, 500);
     EXPECT_EQ(mixer.SoundsInUse(), &set);
@@ -123,9 +130,7 @@ TEST(LiveMixer, FollowsADriftingCoarseStreamAndItsStallsWithAConstantLatency) {
     SimulatedStream stream(mixer, 15.0, 441);
     stream.jitterMs = 3.0;
     const SoundSet set = Clicks();
-    VoiceCommand use = Command(VoiceCommand::UseSounds, 1000.0);
-    use.sounds = &set;
-    mixer.PushNow(use);
+    UseSounds(mixer, set);
     const int steps = 900;  // 107 s
     int pushed = 0;
     std::vector<double> due;
@@ -165,9 +170,7 @@ TEST(LiveMixer, InterfaceCommandsTakeTheirPlaceAmongTheSteps) {
     LiveMixer mixer(kLatencyMs);
     SimulatedStream stream(mixer);
     const SoundSet set = Clicks();
-    VoiceCommand use = Command(VoiceCommand::UseSounds, 1000.0);
-    use.sounds = &set;
-    mixer.PushNow(use);
+    UseSounds(mixer, set);
     mixer.PushTimed(Start(1, 1, 1000.0));
     mixer.PushTimed(Start(2, 1, 1010.0));
     mixer.PushNow(Command(VoiceCommand::SilenceAll, 1020.0));

@@ -2,7 +2,7 @@
 // timer and DirectSound, and reports the clock time of every trigger, so tests
 // and the timing benchmark can hold it against the grid and the recording.
 //
-//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING] [directsound|stream]
+//   sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline|voices128] [SWING] [directsound|stream]
 //
 // "play" (the default) sounds a click on every step. "silent" runs the same
 // sequencer with no sound loaded, so the CPU it uses is the sequencer's own;
@@ -12,8 +12,12 @@
 // default). The steps sound through DirectSound's buffers, or through the
 // sample-accurate stream. Output lines:
 //   CLOCK source ticksPerMs period resolution
-//   START ms | TRIGGER index ms | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
-//   STREAM lateCommands droppedCommands underruns leastMarginFrames (the stream only)
+//   START ms | TRIGGER index ms dueMs | STOP ms | TIMER_ACTIVE 0|1 | CPU ms | NOTE text
+//   QPC_MS clockMs counterMs (the clock and the performance counter in ms, read together)
+// "voices128" chains all eight measures and plays a long sound (voice.wav)
+// pitched up 14 semitones on every step, polyphonic: at 3000 BPM 128 voices
+// sound at once.
+//   STREAM lateCommands droppedCommands underruns leastMarginFrames mostVoices (the stream only)
 //   COUNTERS tsc qpc qpcFrequency (both counters read together, at the start
 //   and at the end of playing: the time-stamp counter's true rate over the run)
 #include <windows.h>
@@ -40,10 +44,11 @@ class TimedOutput : public SoundOutput {
 public:
     TimedOutput(SoundPlayer& engine, SequencerClock& clock, size_t capacity) : engine_(engine), clock_(clock) {
         times_.resize(capacity);
+        dues_.resize(capacity);
     }
     void Trigger(int m, int s, double due) override {
         const size_t n = count_.load(std::memory_order_relaxed);
-        if (n < times_.size()) times_[n] = clock_.NowMs();
+        if (n < times_.size()) times_[n] = clock_.NowMs(), dues_[n] = due;
         count_.store(n + 1, std::memory_order_release);
         engine_.Trigger(m, s, due);
     }
@@ -53,11 +58,13 @@ public:
     void ReapplyVolumes() override { engine_.ReapplyVolumes(); }
     size_t Count() const { return count_.load(std::memory_order_acquire); }
     int64_t At(size_t i) const { return times_[i]; }
+    double DueAt(size_t i) const { return dues_[i]; }
 
 private:
     SoundPlayer& engine_;
     SequencerClock& clock_;
     std::vector<int64_t> times_;
+    std::vector<double> dues_;
     std::atomic<size_t> count_{0};
 };
 
@@ -74,11 +81,16 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The stream's voices sounding at once, looked at while the messages are pumped.
+const StreamingEngine* watchedStream = nullptr;
+int mostVoices = 0;
+
 void PumpFor(DWORD ms) {
     const DWORD end = GetTickCount() + ms;
     while (static_cast<LONG>(end - GetTickCount()) > 0) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        if (watchedStream && watchedStream->SoundingVoices() > mostVoices) mostVoices = watchedStream->SoundingVoices();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
@@ -126,7 +138,7 @@ struct Baseline : TickListener {
 int main(int argc, char** argv) {
     if (argc < 5) {
         std::fprintf(stderr,
-                     "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline] [SWING] "
+                     "usage: sequencer_probe SOUND-FOLDER TEMPO SECONDS tsc|qpc [play|silent|baseline|voices128] [SWING] "
                      "[directsound|stream]\n");
         return 2;
     }
@@ -182,11 +194,19 @@ int main(int argc, char** argv) {
 
     setup.soundDir = argv[1];
     if (mode == "play") setup.soundNames = {"click.wav"};
+    if (mode == "voices128") {
+        setup.soundNames = {"voice.wav"};
+        for (int m = 0; m < Setup::kPlayableMeasures; ++m) {
+            setup.measures[m].nextMeasure = static_cast<int16_t>((m + 1) % Setup::kPlayableMeasures);
+            for (int s = 0; s < 16; ++s) setup.StepAddress(m, s).on = 1, setup.StepAddress(m, s).pitch = 14;
+        }
+    }
     setup.tempo = tempo;
     setup.polyphonic = 1;
     setup.swing = static_cast<int16_t>(swing);
     // Hard left: the right channel is left to a reference track played beside.
-    for (int s = 0; s < 16; ++s) setup.StepAddress(0, s).sound = 0, setup.StepAddress(0, s).pan = 0;
+    for (int m = 0; m < Setup::kPlayableMeasures; ++m)
+        for (int s = 0; s < 16; ++s) setup.StepAddress(m, s).sound = 0, setup.StepAddress(m, s).pan = 0;
     StreamingEngine streaming;
     SoundPlayer* player = &engine;
     if (stream) {
@@ -196,6 +216,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         player = &streaming;
+        watchedStream = &streaming;
     }
     player->LoadSoundBank();
 
@@ -211,6 +232,14 @@ int main(int argc, char** argv) {
     PumpFor(stream ? 3000 : 1500);
     const double cpuBefore = ProcessCpuMs();
     PrintCounters();
+    {
+        LARGE_INTEGER count, frequency;
+        QueryPerformanceFrequency(&frequency);
+        const double clockMs = sequencer.Clock()->NowMsExact();
+        QueryPerformanceCounter(&count);
+        std::printf("QPC_MS %.3f %.3f\n", clockMs,
+                    1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart));
+    }
     std::printf("START %lld\n", static_cast<long long>(sequencer.Clock()->NowMs()));
     std::fflush(stdout);
     sequencer.StartPlayback();
@@ -228,12 +257,13 @@ int main(int argc, char** argv) {
     std::printf("LATE_TRIGGERS %u\n", static_cast<unsigned>(output.Count() - triggered));
     std::printf("CPU %.1f\n", cpu);
     if (stream) {
-        std::printf("STREAM %llu %llu %u %d\n", static_cast<unsigned long long>(streaming.LateCommands()),
+        std::printf("STREAM %llu %llu %u %d %d\n", static_cast<unsigned long long>(streaming.LateCommands()),
                     static_cast<unsigned long long>(streaming.DroppedCommands()), streaming.Underruns(),
-                    static_cast<int>(streaming.Stream().LeastMarginFrames()));
+                    static_cast<int>(streaming.Stream().LeastMarginFrames()), mostVoices);
     }
     for (size_t i = 0; i < triggered && i < capacity; ++i)
-        std::printf("TRIGGER %u %lld\n", static_cast<unsigned>(i), static_cast<long long>(output.At(i)));
+        std::printf("TRIGGER %u %lld %.3f\n", static_cast<unsigned>(i), static_cast<long long>(output.At(i)),
+                    output.DueAt(i));
     // The stream reads the sequencer's clock: it ends first.
     streaming.Stop();
     theSequencer = nullptr;

@@ -61,7 +61,7 @@ class FilesAndSoundsTest(unittest.TestCase):
         process = self.session.start(EXE, windows_path(setup))
         window = self.session.wait_window(timeout=60)
         self.assertIn("tones.^&^ using: tones", self.session.window_name(window))
-        time.sleep(1.5)
+        time.sleep(2.5)  # the sound stream opened at start settles (see harness.play_setup)
         self.session.start_recording(os.path.join(self.folder, "out.raw"))
         self.session.key(window, "space")
         time.sleep(2.6)

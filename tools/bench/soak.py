@@ -14,7 +14,11 @@ bare 1 ms multimedia timer of tools/bench/sequencer_timing.py compares the
 same clock with the same grid: both meet the same load of the machine, so
 their 99th percentiles compare.
 
-    tools/bench/soak.py [--minutes 60] [--tempo 3000] [--build BUILD-DIR]
+    tools/bench/soak.py [--minutes 60] [--tempo 3000] [--output stream|directsound] [--build BUILD-DIR]
+
+--output chooses the sound output the window plays through (the
+sample-accurate stream by default, as the program's own default); with the
+stream the summary adds its late and dropped commands and its underruns.
 
 Runs in its own Wine prefix (BUILD/wineprefix-soak), so tests can use the
 build's prefix meanwhile. BUILD-DIR defaults as in sequencer_timing.py.
@@ -52,10 +56,10 @@ def demo_at_tempo(build, tempo, folder):
     return name
 
 
-def soak(session, probe, folder, name, minutes):
+def soak(session, probe, folder, name, minutes, output):
     # Started elsewhere: the program finds the kit beside the file, as it does
     # for a person who opens the file with it.
-    process = session.start(probe, harness.windows_path(os.path.join(folder, name)), str(minutes), cwd=REPO,
+    process = session.start(probe, harness.windows_path(os.path.join(folder, name)), str(minutes), output, cwd=REPO,
                             stdout=subprocess.PIPE)
     samples, total, clock = [], None, None
     print(f"{'min':>4} {'commit KB':>10} {'w.set KB':>9} {'handles':>7} "
@@ -80,6 +84,10 @@ def soak(session, probe, folder, name, minutes):
             clock = words[1]
         elif words[0] == "SOUNDS":
             print(f"sounds: {words[2]} of {words[1]} loaded", flush=True)
+        elif words[0] == "OUTPUT":
+            print(f"sound output: {words[1]}", flush=True)
+        elif words[0] == "STREAM":
+            print(f"stream: {words[1]} late commands, {words[2]} dropped, {words[3]} underruns", flush=True)
         elif words[0] == "NOTE":
             print(" ".join(words), flush=True)
     code = process.wait()
@@ -114,6 +122,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--minutes", type=int, default=60)
     parser.add_argument("--tempo", type=float, default=3000)
+    parser.add_argument("--output", choices=("stream", "directsound"), default="stream")
     parser.add_argument("--build", default=None)
     options = parser.parse_args()
     build = os.path.abspath(options.build or harness.default_build_dir())
@@ -129,7 +138,7 @@ def main():
             # The bare timer on the clock the program uses by default (the time-stamp counter).
             bare = start_baseline(session, os.path.join(tests, "sequencer_probe.exe"), folder, options.tempo,
                                   options.minutes * 60, "tsc")
-            clock, samples, total = soak(session, probe, folder, name, options.minutes)
+            clock, samples, total = soak(session, probe, folder, name, options.minutes, options.output)
             print(f"soak, {clock}: {total['steps']} steps, error median {total['median']:.2f} ms, "
                   f"p99 {total['p99']:.2f} ms, max {total['max']:.2f} ms, drift {total['drift']:+.3f} ms", flush=True)
             print(f"committed private memory (KB): {spread(samples, 'commit')}")

@@ -501,7 +501,10 @@ def play_setup(session, program, setup_file, recording, screenshot=None, seconds
                         60, interval=0.2, what=f"a main window whose caption names {title}")
     caption = session.window_name(window)
     log(f"Stepforge opened {title} (window 0x{window:x}, caption {caption!r}).")
-    time.sleep(0.5)  # the first paint and the focus settle
+    # The first paint and the focus settle, and the sound stream the program
+    # opened as it started: under Wine a new stream runs slow (its events a
+    # 15.6 ms timer tick apart) for its first second or two.
+    time.sleep(2.0)
     raw = recording + ".raw"
     session.start_recording(raw)
     try:
