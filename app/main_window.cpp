@@ -95,7 +95,8 @@ BOOL MainWindow::OnInitDialog() {
     // Through the sequencer: its clock is the one due times are read on.
     streamingEngine_.Init(setup_, [this] { return sequencer_.Clock()->NowMsExact(); }, Handle());
     // Chosen before any sound list loads, so the list loads once, into the output that plays it.
-    if (LoadSampleAccuratePreference()) UseSampleAccurate(true);
+    // Without any sound device the notice that DirectX failed has said it all.
+    if (LoadSampleAccuratePreference()) UseSampleAccurate(true, !soundEngine_.HasDevice());
     panel_->Menus().BindSetup(setup_);
     commands_.Bind();
     panel_->SetSoundMenuOpener([](void* context, int column) {
@@ -117,13 +118,13 @@ BOOL MainWindow::OnInitDialog() {
     return FALSE;  // the focus is placed already
 }
 
-bool MainWindow::UseSampleAccurate(bool on) {
+bool MainWindow::UseSampleAccurate(bool on, bool quietly) {
     if (on == SampleAccurate()) return true;
     if (on && !streamingEngine_.Start()) {
-        ShowNote(("Sample-accurate timing needs a sound output that plays one continuous stream, and none "
-                  "could be opened:\n" +
-                  streamingEngine_.Error() + "\nStepforge plays through DirectSound's buffers instead.")
-                     .c_str());
+        const std::string why = "Sample-accurate timing needs a sound output that plays one continuous stream, "
+                                "and none could be opened:\n" +
+                                streamingEngine_.Error() + "\nStepforge plays through DirectSound's buffers instead.";
+        if (!quietly) ShowNote(why.c_str());
         return false;
     }
     sound_.Use(on ? kStreamingOutput : 0);

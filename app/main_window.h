@@ -76,8 +76,8 @@ public:
     bool SampleAccurate() const { return sound_.Active() == kStreamingOutput; }
     // Plays through the streaming output (or DirectSound's buffers) from now
     // on, moving the sound list over; false, with a notice, when the stream
-    // cannot be opened (DirectSound plays on).
-    bool UseSampleAccurate(bool on);
+    // cannot be opened (DirectSound plays on), unless `quietly`.
+    bool UseSampleAccurate(bool on, bool quietly = false);
     SoundLibrary& Library() { return library_; }
     MenuCommands& Commands() { return commands_; }
     bool Initialised() const { return initialised_; }

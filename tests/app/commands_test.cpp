@@ -9,6 +9,7 @@
 
 #include "app/export_command.h"
 #include "app/menu_commands.h"
+#include "files/preferences.h"
 #include "ui/background_work.h"
 #include "resources/resource.h"
 #include "tests/app/window_fixture.h"
@@ -145,6 +146,29 @@ TEST_F(CommandsTest, SwingAndOwnRateMarkTheSetupChangedAndShowInTheMenu) {
     EXPECT_TRUE(ItemState(IDR_OPTIONS_MENU, IDM_SWING_TRIPLET) & ItemState(IDR_OPTIONS_MENU, IDM_OWN_RATE) & MF_CHECKED);
     setup().swing = 600;  // from a file: on no item
     for (int id = IDM_SWING_OFF; id <= IDM_SWING_75; ++id) EXPECT_FALSE(ItemState(IDR_OPTIONS_MENU, id) & MF_CHECKED);
+}
+
+// The timing choice moves the sound list from one output to the other while
+// playing, keeps the choice for next time and leaves the Setup unchanged.
+TEST_F(CommandsTest, SampleAccurateTimingSwitchesTheOutputWhilePlaying) {
+    const std::string folder = TempFolder("sf-timing-");
+    WriteFile(folder + "\\a.wav", Tone(440));
+    ImportFolder(folder, folder + "\\a.wav");
+    setup().StepAddress(0, 0).sound = 0;
+    window->GetSequencer().StartPlayback();
+    const bool before = window->SampleAccurate();
+    for (bool on : {!before, before}) {
+        setup().modified = 0;
+        commands().OnCommand(IDM_SAMPLE_ACCURATE);
+        Pump();
+        EXPECT_EQ(window->SampleAccurate(), on);
+        EXPECT_EQ(window->Streaming().Running(), on) << "the stream runs only while it plays";
+        EXPECT_EQ(bool(ItemState(IDR_OPTIONS_MENU, IDM_SAMPLE_ACCURATE) & MF_CHECKED), on);
+        EXPECT_EQ(RegReadString(kPreferencesKey, kSampleAccurateValue), on ? "on" : "off");
+        EXPECT_TRUE(StepSounds(0, 0)) << "the sound list moved over";
+        EXPECT_EQ(setup().modified, 0);
+    }
+    window->GetSequencer().StopPlayback();
 }
 
 TEST_F(CommandsTest, CopyThenPasteReproducesEveryStepValueInAnotherMeasure) {

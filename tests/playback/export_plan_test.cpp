@@ -56,7 +56,7 @@ TEST(ExportPlan, OnsetsFallOnTheExactFrameOfEachStepTime) {
     for (int s : {0, 1, 2, 15}) On(setup, 0, s, 0);
     const std::vector<SlotSound> sounds = Sounds(setup, 1);
     ASSERT_EQ(sounds.size(), 4u) << "steps that are off sound nothing";
-    // 126 BPM: a step is 119.047613 ms, 5250.0997 frames; sixteen are 84000.
+    // 126 BPM: a step is 119.047613 ms, 5249.9997 frames; sixteen are 84000.
     EXPECT_EQ(sounds[0].frame, 0);
     EXPECT_EQ(sounds[1].frame, 5250);
     EXPECT_EQ(sounds[2].frame, 10500);
